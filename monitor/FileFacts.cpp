@@ -1,0 +1,74 @@
+#include "monitor/FileFacts.h"
+
+#include <shellapi.h>
+
+#include "toolkit/DateTimeText.h"
+#include "toolkit/FindFile.h"
+#include "toolkit/Handle.h"
+
+namespace monitor {
+
+const char kUnknownPath[] = "[不明]";
+
+namespace {
+
+// The DOS form is kept on purpose: it rounds an odd second down and rejects the
+// years before 1980, and the stored times of existing process lists were made so.
+bool DosTimeText(const FILETIME& lastWrite, std::string* text) {
+  FILETIME local;
+  WORD date = 0;
+  WORD time = 0;
+  if (!::FileTimeToLocalFileTime(&lastWrite, &local)) return false;
+  if (!::FileTimeToDosDateTime(&local, &date, &time)) return false;
+  if (!text) return true;
+  FILETIME rounded;
+  SYSTEMTIME st;
+  if (!::DosDateTimeToFileTime(date, time, &rounded) || !::FileTimeToSystemTime(&rounded, &st))
+    return false;
+  *text = toolkit::DateTimeText(st);
+  return true;
+}
+
+bool MayExtractIcon(const std::string& path, const toolkit::TImageList& images) {
+  return path != kUnknownPath && !path.empty() && path[0] != '\\' && images.Tag == 0;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path, std::string* modified) {
+  toolkit::TFindFile search(path);
+  if (!search.found()) return false;
+  if (search.data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  return DosTimeText(search.data().ftLastWriteTime, modified);
+}
+
+void ResetImageList(toolkit::TImageList& ImageList1, HICON fallbackIcon) {
+  ImageList1.Clear();
+  ImageList1.AddIcon(fallbackIcon);
+}
+
+void ListFileProperty(toolkit::TListView& ListView1, toolkit::TImageList& ImageList1) {
+  HINSTANCE self = ::GetModuleHandleA(nullptr);
+  toolkit::TListUpdate update(ListView1);
+  for (int i = 0; i < ListView1.Count(); ++i) {
+    toolkit::TListItem& row = ListView1[i];
+    const std::string path = row.Cell(1);
+    std::string modified;
+    row.ImageIndex = 0;
+    // One directory search per row: the test for existence and the time it
+    // yields come from the same entry.
+    if (!FileExists(path, &modified)) {
+      row.SubItems.emplace_back();
+      continue;
+    }
+    row.SubItems.push_back(modified);
+    if (!MayExtractIcon(path, ImageList1)) continue;
+    // ExtractIcon answers 1, not an icon, for a file that is no executable.
+    HICON extracted = ::ExtractIconA(self, path.c_str(), 0);
+    if (extracted == nullptr || extracted == reinterpret_cast<HICON>(1)) continue;
+    toolkit::IconHandle icon(extracted);
+    row.ImageIndex = ImageList1.AddIcon(icon.get());
+  }
+}
+
+}  // namespace monitor

@@ -1,0 +1,31 @@
+// The facts of each running program's executable: its modification time, which
+// the comparison sets against the process list, and its icon for the display.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "toolkit/ImageList.h"
+#include "toolkit/ListView.h"
+
+namespace monitor {
+
+// The marker of a path that was not determined.
+extern const char kUnknownPath[];
+
+// A path counts as an existing file when a directory search finds an entry that
+// is not a folder and whose local last-write time fits a DOS date-time (1980 to
+// 2107). When it does, *modified receives that time as DateTimeText, at the DOS
+// two-second resolution.
+bool FileExists(const std::string& path, std::string* modified = nullptr);
+
+// Empties the image list and puts the fallback icon back as image 0.
+void ResetImageList(toolkit::TImageList& ImageList1, HICON fallbackIcon);
+
+// Appends the modification time (cell 2) to every current-process row and sets its
+// image index: its own icon, or 0 (the fallback). No icons are extracted while the
+// image list's tag (TrayMonitoring) is set.
+void ListFileProperty(toolkit::TListView& ListView1, toolkit::TImageList& ImageList1);
+
+}  // namespace monitor

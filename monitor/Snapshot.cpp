@@ -1,0 +1,134 @@
+// A 32-bit program on 64-bit Windows cannot read the module list of a 64-bit
+// process, so GetModuleFileNameExA fails for nearly every process there. Such a
+// process is asked for its image name through a limited-information handle
+// instead; everything after that (long form, kernel forms, admission) is the same.
+#include "monitor/Snapshot.h"
+
+#include "monitor/FileFacts.h"
+#include "toolkit/DateTimeText.h"
+#include "toolkit/Handle.h"
+#include "toolkit/SystemLibrary.h"
+
+namespace monitor {
+
+static_assert(sizeof(PROCESSENTRY32) == 296, "the ANSI process entry is 296 bytes");
+
+namespace {
+
+constexpr DWORD kQueryAndRead = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;  // 0x0410
+constexpr DWORD kQueryLimited = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION
+
+ProcessApi LoadSystemApi() {
+  ProcessApi api;
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  if (kernel) {
+    api.CreateToolhelp32Snapshot = reinterpret_cast<ProcessApi::CreateSnapshotFn>(
+        ::GetProcAddress(kernel, "CreateToolhelp32Snapshot"));
+    api.Process32First =
+        reinterpret_cast<ProcessApi::Process32Fn>(::GetProcAddress(kernel, "Process32First"));
+    api.Process32Next =
+        reinterpret_cast<ProcessApi::Process32Fn>(::GetProcAddress(kernel, "Process32Next"));
+    api.QueryFullProcessImageNameA = reinterpret_cast<ProcessApi::QueryImageNameFn>(
+        ::GetProcAddress(kernel, "QueryFullProcessImageNameA"));
+  }
+  api.OpenProcess = &::OpenProcess;
+  // psapi stays loaded for the life of the process, as the lookup happens once.
+  if (HMODULE psapi = toolkit::LoadSystemLibrary("psapi.dll")) {
+    api.GetModuleFileNameExA = reinterpret_cast<ProcessApi::ModuleFileNameFn>(
+        ::GetProcAddress(psapi, "GetModuleFileNameExA"));
+  }
+  return api;
+}
+
+// The executable's path as the module list reports it, or by the image name of a
+// limited handle when the module list cannot be read. Empty when neither works.
+std::string ReadImagePath(DWORD pid, const ProcessApi& api) {
+  if (!api.OpenProcess) return {};
+  toolkit::KernelHandle process(api.OpenProcess(kQueryAndRead, FALSE, pid));
+  if (process && api.GetModuleFileNameExA) {
+    char buffer[MAX_PATH + 1] = {};
+    if (api.GetModuleFileNameExA(process.get(), nullptr, buffer, MAX_PATH) != 0) return buffer;
+  }
+  if (!api.QueryFullProcessImageNameA) return {};
+  toolkit::KernelHandle limited(api.OpenProcess(kQueryLimited, FALSE, pid));
+  if (!limited) return {};
+  char buffer[MAX_PATH + 1] = {};
+  DWORD size = MAX_PATH;
+  if (!api.QueryFullProcessImageNameA(limited.get(), 0, buffer, &size)) return {};
+  return std::string(buffer, size);
+}
+
+std::string ReplaceFirst(const std::string& text, const std::string& what,
+                         const std::string& with) {
+  size_t at = text.find(what);
+  if (at == std::string::npos) return text;
+  std::string result = text;
+  result.replace(at, what.size(), with);
+  return result;
+}
+
+}  // namespace
+
+const ProcessApi& ProcessApi::System() {
+  static const ProcessApi api = LoadSystemApi();
+  return api;
+}
+
+std::string GetLongPath(const std::string& path) {
+  char buffer[MAX_PATH + 1] = {};
+  DWORD len = ::GetLongPathNameA(path.c_str(), buffer, MAX_PATH + 1);
+  if (len == 0 || len > MAX_PATH) return path;
+  return buffer;
+}
+
+std::string GetWindowsDir() {
+  char buffer[MAX_PATH] = {};
+  ::GetWindowsDirectoryA(buffer, MAX_PATH);
+  return buffer;
+}
+
+std::string NormalizeSystemPath(const std::string& path, const std::string& windowsDir) {
+  return ReplaceFirst(ReplaceFirst(path, "\\SystemRoot", windowsDir), "\\??\\", "");
+}
+
+std::string NormalizeSystemPath(const std::string& path) {
+  return NormalizeSystemPath(path, GetWindowsDir());
+}
+
+void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
+                      std::string& SnapshotTime, const ProcessApi& api) {
+  SnapshotTime = toolkit::NowText();
+  if (!api.CreateToolhelp32Snapshot || !api.Process32First || !api.Process32Next) return;
+  toolkit::FileHandle snapshot(api.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return;
+
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  toolkit::TListUpdate update(ListView1);
+  for (BOOL more = api.Process32First(snapshot.get(), &entry); more;
+       more = api.Process32Next(snapshot.get(), &entry)) {
+    entry.szExeFile[MAX_PATH - 1] = '\0';
+    std::string name = entry.szExeFile;
+    std::string path = ReadImagePath(entry.th32ProcessID, api);
+    if (path.empty()) continue;
+    path = NormalizeSystemPath(GetLongPath(path));
+    if (path == name) continue;
+    toolkit::TListItem& row = ListView1.Add(name);
+    row.SubItems.push_back(path);
+    CurrentPids.Add(std::to_string(entry.th32ProcessID));
+  }
+}
+
+void RefreshCurrentProcesses(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
+                             std::string& SnapshotTime, toolkit::TImageList& ImageList1,
+                             HICON fallbackIcon, const ProcessApi& api) {
+  toolkit::TListUpdate update(ListView1);
+  ListView1.Clear();
+  CurrentPids.Clear();
+  GetProcessesList(ListView1, CurrentPids, SnapshotTime, api);
+  ResetImageList(ImageList1, fallbackIcon);
+  ListFileProperty(ListView1, ImageList1);
+  for (int i = 0; i < ListView1.Count(); ++i) ListView1[i].SubItems.emplace_back();
+}
+
+}  // namespace monitor

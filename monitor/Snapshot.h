@@ -1,0 +1,61 @@
+// The process snapshot: which programs run right now, and from which executable.
+// One row per process whose executable path can be resolved, in snapshot order,
+// with its identifier kept beside the row in CurrentPids.
+#pragma once
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <string>
+
+#include "toolkit/ImageList.h"
+#include "toolkit/ListView.h"
+#include "toolkit/StringList.h"
+
+namespace monitor {
+
+// The process calls the snapshot depends on. The real ones come from kernel32 and
+// psapi (from the system directory); a test substitutes one to make the snapshot
+// fail on demand, which Wine cannot do.
+struct ProcessApi {
+  using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD flags, DWORD pid);
+  using Process32Fn = BOOL(WINAPI*)(HANDLE snapshot, PROCESSENTRY32* entry);
+  using OpenProcessFn = HANDLE(WINAPI*)(DWORD access, BOOL inherit, DWORD pid);
+  using ModuleFileNameFn = DWORD(WINAPI*)(HANDLE process, HMODULE module, LPSTR name, DWORD size);
+  using QueryImageNameFn = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPSTR name, PDWORD size);
+
+  CreateSnapshotFn CreateToolhelp32Snapshot = nullptr;
+  Process32Fn Process32First = nullptr;
+  Process32Fn Process32Next = nullptr;
+  OpenProcessFn OpenProcess = nullptr;
+  ModuleFileNameFn GetModuleFileNameExA = nullptr;
+  QueryImageNameFn QueryFullProcessImageNameA = nullptr;
+
+  // The platform's functions, looked up once at first use. A function the system
+  // does not offer stays null and its call counts as failed.
+  static const ProcessApi& System();
+};
+
+// Stamps SnapshotTime, then appends one row (caption = name, cell 1 = path) and one
+// identifier per admitted process. Never removes rows.
+void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
+                      std::string& SnapshotTime, const ProcessApi& api = ProcessApi::System());
+
+// The long form of a path, or the path unchanged.
+std::string GetLongPath(const std::string& path);
+
+std::string GetWindowsDir();
+
+// Rewrites the kernel forms a module name can take ("\SystemRoot\...", "\??\C:\...")
+// into ordinary paths; only the first occurrence of each, case-sensitively.
+std::string NormalizeSystemPath(const std::string& path);
+std::string NormalizeSystemPath(const std::string& path, const std::string& windowsDir);
+
+// Rebuilds the current-process table: empty it and CurrentPids, snapshot, reset
+// the image list to the fallback icon, read the file facts and icons, and append
+// the spare cell to every row.
+void RefreshCurrentProcesses(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
+                             std::string& SnapshotTime, toolkit::TImageList& ImageList1,
+                             HICON fallbackIcon, const ProcessApi& api = ProcessApi::System());
+
+}  // namespace monitor

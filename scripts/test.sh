@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Sets up, builds, and runs every test under Wine in a private, fresh prefix and,
+# when there is no display, a private Xvfb. Exits non-zero when any test fails.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+
+. "$root/scripts/wine-env.sh"
+run_dir=$(mktemp -d /tmp/vantry-test.XXXXXX)
+export WINEPREFIX="$run_dir/prefix"
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "${VANTRY_XVFB_PID:-}" ] && kill "$VANTRY_XVFB_PID" 2>/dev/null || true
+  rm -rf "$run_dir"
+}
+trap cleanup EXIT
+
+unset DISPLAY
+vantry_ensure_display
+echo "test: Wine prefix $WINEPREFIX, display $DISPLAY"
+vantry_prepare_prefix
+
+cd "$root/build"
+ctest --output-on-failure -j2 --timeout 300 "$@"

@@ -1,0 +1,54 @@
+# Sourced by the other scripts: the environment in which Vantry runs under Wine.
+# Japanese locale (GetACP() == 932, dates as 2026/12/8 0:59:45), no debug noise, no
+# Mono or Gecko install prompts, and a prefix of its own with the virtual desktop
+# and the font substitute set in its registry.
+
+VANTRY_ROOT=${VANTRY_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export LC_ALL=ja_JP.UTF-8
+export LANG=ja_JP.UTF-8
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+export WINEARCH=win64
+
+# Creates and configures the prefix in $WINEPREFIX unless it is ready already.
+vantry_prepare_prefix() {
+  local marker="$WINEPREFIX/.vantry-ready"
+  [ -f "$marker" ] && return 0
+  mkdir -p "$WINEPREFIX"
+  (
+    # Several tests may start at once against a new prefix: one of them builds it.
+    exec 9>"$WINEPREFIX.lock"
+    flock 9
+    [ -f "$marker" ] && exit 0
+    wineboot -i >/dev/null 2>&1 || true
+    local reg
+    reg=$(mktemp --suffix=.reg)
+    # regedit reads UTF-16 for the Japanese font name.
+    printf '%s\r\n' \
+      'Windows Registry Editor Version 5.00' '' \
+      '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
+      '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1024x768"' '' \
+      '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
+      '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' '"MS UI Gothic"="IPAPGothic"' '' \
+      | iconv -f UTF-8 -t UTF-16 > "$reg"
+    wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || true
+    rm -f "$reg"
+    wineserver -w
+    touch "$marker"
+  )
+}
+
+# Starts Xvfb when there is no display; sets DISPLAY and VANTRY_XVFB_PID.
+vantry_ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local fifo
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  VANTRY_XVFB_PID=$!
+  local num
+  read -r num <"$fifo"
+  rm -f "$fifo"
+  export DISPLAY=":$num"
+  export VANTRY_XVFB_PID
+}

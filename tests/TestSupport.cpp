@@ -1,0 +1,125 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+
+void DeleteTree(const std::string& dir) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string full = dir + "\\" + name;
+      ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteTree(full);
+      else ::DeleteFileA(full.c_str());
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+  }
+  ::RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+  char base[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, base);
+  static LONG counter = 0;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::string candidate = std::string(base) + "vantry-" + std::to_string(::GetCurrentProcessId()) +
+                            "-" + std::to_string(::InterlockedIncrement(&counter));
+    if (::CreateDirectoryA(candidate.c_str(), nullptr)) {
+      // The long form, so that paths built on it compare equal to resolved paths.
+      char longPath[MAX_PATH] = {};
+      DWORD n = ::GetLongPathNameA(candidate.c_str(), longPath, MAX_PATH);
+      path_ = (n > 0 && n < MAX_PATH) ? std::string(longPath) : candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() { DeleteTree(path_); }
+
+std::string TestBinDir() {
+  char buffer[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  std::string path = buffer;
+  return path.substr(0, path.find_last_of('\\'));
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
+  std::string bytes;
+  char chunk[65536];
+  DWORD read = 0;
+  while (::ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+  ::CloseHandle(file);
+  return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path);
+  DWORD written = 0;
+  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int second) {
+  SYSTEMTIME t = {};
+  t.wYear = static_cast<WORD>(year);
+  t.wMonth = static_cast<WORD>(month);
+  t.wDay = static_cast<WORD>(day);
+  t.wHour = static_cast<WORD>(hour);
+  t.wMinute = static_cast<WORD>(minute);
+  t.wSecond = static_cast<WORD>(second);
+  return t;
+}
+
+void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local) {
+  FILETIME localFt, utc;
+  if (!::SystemTimeToFileTime(&local, &localFt) || !::LocalFileTimeToFileTime(&localFt, &utc))
+    throw std::runtime_error("bad time");
+  HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
+  BOOL ok = ::SetFileTime(file, nullptr, nullptr, &utc);
+  ::CloseHandle(file);
+  if (!ok) throw std::runtime_error("cannot set the time of " + path);
+}
+
+ChildProcess::ChildProcess(const std::string& folder, const std::string& exeName)
+    : path_(folder + "\\" + exeName) {
+  std::string source = TestBinDir() + "\\Sleeper.exe";
+  if (!::CopyFileA(source.c_str(), path_.c_str(), FALSE))
+    throw std::runtime_error("cannot copy the helper program to " + path_);
+  std::string command = "\"" + path_ + "\" 120";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  if (!::CreateProcessA(path_.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &si, &info_))
+    throw std::runtime_error("cannot start " + path_);
+  // A process is listed with its module name only once its loader has run.
+  ::WaitForInputIdle(info_.hProcess, 2000);
+  ::Sleep(200);
+}
+
+ChildProcess::~ChildProcess() {
+  if (info_.hProcess) {
+    ::TerminateProcess(info_.hProcess, 0);
+    ::WaitForSingleObject(info_.hProcess, 5000);
+    ::CloseHandle(info_.hProcess);
+    ::CloseHandle(info_.hThread);
+  }
+}
+
+}  // namespace testsupport

@@ -1,0 +1,52 @@
+// What many tests need: a temporary folder of their own, files with chosen times,
+// and a second program started from a folder of the test's choosing.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace testsupport {
+
+// A fresh folder under the temporary folder, deleted with everything in it.
+class TempDir {
+public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }  // ends without a backslash
+  std::string file(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+  std::string path_;
+};
+
+// The folder of the running test program, without a trailing backslash.
+std::string TestBinDir();
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// Sets a file's last-write time from a local time.
+void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local);
+SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int second);
+
+// A started copy of the Sleeper helper program, ended when this goes away.
+class ChildProcess {
+public:
+  // Copies Sleeper.exe into `folder` as `exeName` and starts it.
+  ChildProcess(const std::string& folder, const std::string& exeName);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  DWORD pid() const { return info_.dwProcessId; }
+  const std::string& path() const { return path_; }
+  HANDLE handle() const { return info_.hProcess; }
+
+private:
+  std::string path_;
+  PROCESS_INFORMATION info_ = {};
+};
+
+}  // namespace testsupport

@@ -1,0 +1,183 @@
+#include "toolkit/ListView.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace toolkit {
+
+namespace {
+const std::string kEmpty;
+}
+
+const std::string& TListItem::Cell(int column) const {
+  if (column == 0) return Caption;
+  size_t i = static_cast<size_t>(column - 1);
+  return i < SubItems.size() ? SubItems[i] : kEmpty;
+}
+
+void TListItem::SetCell(int column, std::string text) {
+  if (column == 0) {
+    Caption = std::move(text);
+    return;
+  }
+  size_t i = static_cast<size_t>(column - 1);
+  if (SubItems.size() <= i) SubItems.resize(i + 1);
+  SubItems[i] = std::move(text);
+}
+
+TListItem& TListView::Add(std::string caption) {
+  items_.emplace_back();
+  items_.back().Caption = std::move(caption);
+  SyncCount();
+  return items_.back();
+}
+
+void TListView::Delete(int index) {
+  items_.erase(items_.begin() + index);
+  if (selected_ == index) selected_ = -1;
+  else if (selected_ > index) --selected_;
+  if (hwnd_) ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  SyncCount();
+}
+
+void TListView::Clear() {
+  items_.clear();
+  selected_ = -1;
+  if (hwnd_) ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  SyncCount();
+}
+
+void TListView::SetCell(int row, int column, std::string text) {
+  (*this)[row].SetCell(column, std::move(text));
+  if (hwnd_ && updateLock_ == 0) ListView_RedrawItems(hwnd_, row, row);
+}
+
+void TListView::SetImageIndex(int row, int image) {
+  (*this)[row].ImageIndex = image;
+  if (hwnd_ && updateLock_ == 0) ListView_RedrawItems(hwnd_, row, row);
+}
+
+void TListView::Sort(const std::function<int(const TListItem&, const TListItem&)>& compare) {
+  std::stable_sort(items_.begin(), items_.end(),
+                   [&](const TListItem& a, const TListItem& b) { return compare(a, b) < 0; });
+  Changed();
+}
+
+void TListView::EndUpdate() {
+  if (updateLock_ > 0 && --updateLock_ == 0) SyncCount();
+}
+
+void TListView::Changed() {
+  if (hwnd_ && updateLock_ == 0) ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+int TListView::Selected() const {
+  if (!hwnd_) return selected_;
+  return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
+}
+
+void TListView::SetSelected(int index) {
+  selected_ = (index >= 0 && index < Count()) ? index : -1;
+  if (!hwnd_) return;
+  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  if (selected_ >= 0)
+    ListView_SetItemState(hwnd_, selected_, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void TListView::MakeVisible(int index) {
+  lastMadeVisible_ = index;
+  if (hwnd_) ListView_EnsureVisible(hwnd_, index, TRUE);
+}
+
+void TListView::SyncCount() {
+  if (!hwnd_ || updateLock_ > 0) return;
+  // An owner-data view keeps no rows of its own: telling it the count and
+  // repainting is all a change needs.
+  ListView_SetItemCountEx(hwnd_, Count(), LVSICF_NOSCROLL);
+  ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+HWND TListView::Create(HWND parent, int x, int y, int width, int height, UINT id,
+                       bool gridLines) {
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
+                LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+  hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", style, x, y, width, height,
+                            parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                            reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
+                            nullptr);
+  if (!hwnd_) return nullptr;
+  DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
+  if (gridLines) ex |= LVS_EX_GRIDLINES;
+  ListView_SetExtendedListViewStyle(hwnd_, ex);
+  for (size_t i = 0; i < Columns.size(); ++i) {
+    LVCOLUMNA col = {};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    col.pszText = const_cast<char*>(Columns[i].Caption.c_str());
+    col.cx = Columns[i].Width;
+    col.iSubItem = static_cast<int>(i);
+    ::SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+  }
+  LayoutColumns();
+  SyncCount();
+  return hwnd_;
+}
+
+void TListView::SetImageList(HIMAGELIST images) {
+  if (hwnd_) ListView_SetImageList(hwnd_, images, LVSIL_SMALL);
+}
+
+void TListView::LayoutColumns() {
+  if (!hwnd_) return;
+  RECT rc;
+  ::GetClientRect(hwnd_, &rc);
+  int fixed = 0;
+  int fill = -1;
+  for (size_t i = 0; i < Columns.size(); ++i) {
+    if (Columns[i].Fill) fill = static_cast<int>(i);
+    else fixed += Columns[i].Width;
+  }
+  if (fill < 0) return;
+  int width = std::max(0, static_cast<int>(rc.right - rc.left) - fixed);
+  ListView_SetColumnWidth(hwnd_, fill, width);
+}
+
+bool TListView::HandleNotify(const NMHDR* header, LRESULT* result) {
+  if (!hwnd_ || header->hwndFrom != hwnd_) return false;
+  switch (header->code) {
+    case LVN_GETDISPINFOA: {
+      auto* info = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header));
+      LVITEMA& item = info->item;
+      if (item.iItem < 0 || item.iItem >= Count()) return true;
+      const TListItem& row = items_[static_cast<size_t>(item.iItem)];
+      if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const std::string& text = row.Cell(item.iSubItem);
+        size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+        text.copy(item.pszText, n);
+        item.pszText[n] = '\0';
+      }
+      if (item.mask & LVIF_IMAGE) item.iImage = row.ImageIndex;
+      *result = 0;
+      return true;
+    }
+    case LVN_COLUMNCLICK: {
+      auto* nm = reinterpret_cast<const NMLISTVIEW*>(header);
+      if (OnColumnClick) OnColumnClick(nm->iSubItem);
+      *result = 0;
+      return true;
+    }
+    case NM_RCLICK: {
+      if (OnContextMenu) {
+        POINT pt;
+        ::GetCursorPos(&pt);
+        OnContextMenu(pt.x, pt.y);
+      }
+      *result = 0;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace toolkit
