@@ -4,21 +4,25 @@
 # without one it starts Xvfb and saves a screenshot after a few seconds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Another build folder (for a second working copy of the build) through VANTRY_BUILD_DIR.
+build=${VANTRY_BUILD_DIR:-$root/build}
+case "$build" in /*) ;; *) build="$root/$build" ;; esac
 "$root/scripts/setup.sh" --run
+export VANTRY_BUILD_DIR="$build"
 "$root/scripts/build.sh"
 
 . "$root/scripts/wine-env.sh"
-export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-run}
+export WINEPREFIX=${WINEPREFIX:-$build/wineprefix-run}
 vantry_prepare_prefix
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  exec wine "$root/build/Vantry.exe"
+  exec wine "$build/Vantry.exe"
 fi
 
 # No display: show it on a private Xvfb and take a picture of it.
 vantry_ensure_display
-shot="$root/build/screenshot.png"
-wine "$root/build/Vantry.exe" &
+shot="$build/screenshot.png"
+wine "$build/Vantry.exe" &
 app=$!
 sleep "${VANTRY_SHOT_DELAY:-8}"
 import -window root "$shot"

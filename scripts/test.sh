@@ -3,7 +3,11 @@
 # when there is no display, a private Xvfb. Exits non-zero when any test fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Another build folder (for a second working copy of the build) through VANTRY_BUILD_DIR.
+build=${VANTRY_BUILD_DIR:-$root/build}
+case "$build" in /*) ;; *) build="$root/$build" ;; esac
 "$root/scripts/setup.sh"
+export VANTRY_BUILD_DIR="$build"
 "$root/scripts/build.sh"
 
 . "$root/scripts/wine-env.sh"
@@ -21,5 +25,5 @@ vantry_ensure_display
 echo "test: Wine prefix $WINEPREFIX, display $DISPLAY"
 vantry_prepare_prefix
 
-cd "$root/build"
+cd "$build"
 ctest --output-on-failure -j2 --timeout 300 "$@"
