@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "TestSupport.h"
+#include "monitor/FileFacts.h"
+#include "toolkit/Handle.h"
+#include "monitor/Snapshot.h"
+
+using testsupport::ChildProcess;
+using testsupport::TempDir;
+
+namespace {
+
+struct Table {
+  toolkit::TListView rows;
+  toolkit::TStringList pids;
+  std::string snapshotTime;
+  toolkit::TImageList images;
+  toolkit::IconHandle fallback{::CopyIcon(::LoadIconA(nullptr, IDI_APPLICATION))};
+
+  void Refresh(const monitor::ProcessApi& api = monitor::ProcessApi::System()) {
+    monitor::RefreshCurrentProcesses(rows, pids, snapshotTime, images, fallback.get(), api);
+  }
+  std::vector<int> RowsOfPid(DWORD pid) const {
+    std::vector<int> found;
+    for (int i = 0; i < pids.Count(); ++i)
+      if (pids[i] == std::to_string(pid)) found.push_back(i);
+    return found;
+  }
+  std::vector<int> RowsOfPath(const std::string& path) const {
+    std::vector<int> found;
+    for (int i = 0; i < rows.Count(); ++i)
+      if (_stricmp(rows[i].Cell(1).c_str(), path.c_str()) == 0) found.push_back(i);
+    return found;
+  }
+};
+
+std::string OwnPath() {
+  char buffer[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  return monitor::GetLongPath(buffer);
+}
+
+}  // namespace
+
+TEST(Snapshot, ListsTheTestProgramWithItsPathAndIdentifier) {
+  Table t;
+  t.Refresh();
+  std::vector<int> mine = t.RowsOfPid(::GetCurrentProcessId());
+  ASSERT_EQ(1u, mine.size());
+  const toolkit::TListItem& row = t.rows[mine[0]];
+  EXPECT_EQ("MonitorTests.exe", row.Caption);
+  EXPECT_STRCASEEQ(OwnPath().c_str(), row.Cell(1).c_str());
+  EXPECT_FALSE(t.snapshotTime.empty());
+}
+
+TEST(Snapshot, ListsAChildStartedFromATemporaryFolder) {
+  TempDir dir;
+  ChildProcess child(dir.path(), "vantry-child.exe");
+  Table t;
+  t.Refresh();
+  std::vector<int> rows = t.RowsOfPid(child.pid());
+  ASSERT_EQ(1u, rows.size());
+  EXPECT_EQ("vantry-child.exe", t.rows[rows[0]].Caption);
+  EXPECT_EQ(child.path(), t.rows[rows[0]].Cell(1));
+}
+
+TEST(Snapshot, TwoInstancesOfOneProgramGiveTwoRowsAndTwoIdentifiers) {
+  TempDir dir;
+  ChildProcess first(dir.path(), "twice.exe");
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION second = {};
+  std::string command = "\"" + first.path() + "\" 60";
+  ASSERT_TRUE(::CreateProcessA(first.path().c_str(), &command[0], nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &si, &second));
+  ::Sleep(300);
+  Table t;
+  t.Refresh();
+  ::TerminateProcess(second.hProcess, 0);
+  ::CloseHandle(second.hProcess);
+  ::CloseHandle(second.hThread);
+
+  std::vector<int> rows = t.RowsOfPath(first.path());
+  ASSERT_EQ(2u, rows.size());
+  EXPECT_NE(t.pids[rows[0]], t.pids[rows[1]]);
+  std::vector<std::string> ids = {t.pids[rows[0]], t.pids[rows[1]]};
+  EXPECT_NE(ids.end(), std::find(ids.begin(), ids.end(), std::to_string(first.pid())));
+  EXPECT_NE(ids.end(), std::find(ids.begin(), ids.end(), std::to_string(second.dwProcessId)));
+}
+
+TEST(Snapshot, RefreshKeepsOneIdentifierPerRowAndFourColumns) {
+  TempDir dir;
+  ChildProcess child(dir.path(), "counted.exe");
+  Table t;
+  t.Refresh();
+  t.Refresh();  // a second refresh replaces, never appends
+  ASSERT_GT(t.rows.Count(), 1);
+  EXPECT_EQ(t.rows.Count(), t.pids.Count());
+  for (int i = 0; i < t.rows.Count(); ++i) {
+    EXPECT_EQ(3u, t.rows[i].SubItems.size()) << t.rows[i].Caption;
+    EXPECT_TRUE(t.rows[i].Cell(3).empty());
+    const std::string& pid = t.pids[i];
+    EXPECT_TRUE(!pid.empty() && pid.find_first_not_of("0123456789") == std::string::npos &&
+                (pid == "0" || pid[0] != '0'))
+        << pid;
+  }
+  EXPECT_EQ(1u, t.RowsOfPid(child.pid()).size());
+}
+
+// In a 64-bit prefix most of Wine's own processes are 64-bit, whose module list a
+// 32-bit program cannot read: they are listed all the same, through their image name.
+TEST(Snapshot, ListsSixtyFourBitProcesses) {
+  Table t;
+  t.Refresh();
+  BOOL wow64 = FALSE;
+  ::IsWow64Process(::GetCurrentProcess(), &wow64);
+  if (!wow64) GTEST_SKIP() << "not a 64-bit system";
+  DWORD pid64 = 0;
+  for (int i = 0; i < t.pids.Count() && !pid64; ++i) {
+    DWORD pid = std::stoul(t.pids[i]);
+    HANDLE h = ::OpenProcess(0x1000, FALSE, pid);
+    if (!h) continue;
+    BOOL isWow = TRUE;
+    if (::IsWow64Process(h, &isWow) && !isWow) pid64 = pid;
+    ::CloseHandle(h);
+  }
+  ASSERT_NE(0u, pid64) << "no 64-bit process among " << t.rows.Count() << " rows";
+  EXPECT_FALSE(t.rows[t.RowsOfPid(pid64)[0]].Cell(1).empty());
+
+  // Through the module list alone, the same process would have no row.
+  monitor::ProcessApi moduleListOnly = monitor::ProcessApi::System();
+  moduleListOnly.QueryFullProcessImageNameA = nullptr;
+  Table without;
+  without.Refresh(moduleListOnly);
+  EXPECT_TRUE(without.RowsOfPid(pid64).empty());
+}
+
+// A fake process walk: the entries and module names are the test's, the handles real.
+namespace fake {
+
+struct Entry {
+  DWORD pid;
+  const char* exe;
+  const char* module;  // nullptr: the module name cannot be read
+};
+std::vector<Entry> entries;
+size_t cursor = 0;
+bool failSnapshot = false;
+
+HANDLE WINAPI CreateSnapshot(DWORD, DWORD) {
+  if (failSnapshot) return INVALID_HANDLE_VALUE;
+  HANDLE h = nullptr;
+  ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &h, 0,
+                    FALSE, DUPLICATE_SAME_ACCESS);
+  return h;
+}
+BOOL Fill(PROCESSENTRY32* e) {
+  if (cursor >= entries.size()) return FALSE;
+  e->th32ProcessID = entries[cursor].pid;
+  lstrcpynA(e->szExeFile, entries[cursor].exe, MAX_PATH);
+  ++cursor;
+  return TRUE;
+}
+BOOL WINAPI First(HANDLE, PROCESSENTRY32* e) {
+  cursor = 0;
+  return Fill(e);
+}
+BOOL WINAPI Next(HANDLE, PROCESSENTRY32* e) { return Fill(e); }
+// Any real handle will do: the module name is looked up by the walk's position.
+HANDLE WINAPI Open(DWORD, BOOL, DWORD) { return CreateSnapshot(0, 0); }
+DWORD WINAPI ModuleName(HANDLE, HMODULE, LPSTR name, DWORD size) {
+  const Entry& e = entries[cursor - 1];
+  if (!e.module) return 0;
+  lstrcpynA(name, e.module, static_cast<int>(size));
+  return static_cast<DWORD>(lstrlenA(name));
+}
+
+monitor::ProcessApi Api() {
+  monitor::ProcessApi api;
+  api.CreateToolhelp32Snapshot = &CreateSnapshot;
+  api.Process32First = &First;
+  api.Process32Next = &Next;
+  api.OpenProcess = &Open;
+  api.GetModuleFileNameExA = &ModuleName;
+  return api;
+}
+
+}  // namespace fake
+
+TEST(Snapshot, RewritesKernelPathsAndAdmitsOnlyResolvedOnes) {
+  std::string windows = monitor::GetWindowsDir();
+  fake::failSnapshot = false;
+  fake::entries = {
+      {4, "System", nullptr},                                    // unreadable: no row
+      {8, "smss.exe", "\\SystemRoot\\System32\\smss.exe"},       // kernel form
+      {12, "csrss.exe", "\\??\\C:\\Windows\\system32\\csrss.exe"},  // device form
+      {16, "bare.exe", "bare.exe"},                              // path equals name: no row
+      {20, "Bare.exe", "bare.exe"},                              // differs in case: a row
+  };
+  Table t;
+  t.Refresh(fake::Api());
+  ASSERT_EQ(3, t.rows.Count());
+  EXPECT_EQ(windows + "\\System32\\smss.exe", t.rows[0].Cell(1));
+  EXPECT_EQ("C:\\Windows\\system32\\csrss.exe", t.rows[1].Cell(1));
+  EXPECT_EQ("bare.exe", t.rows[2].Cell(1));
+  EXPECT_EQ("8", t.pids[0]);
+  EXPECT_EQ("12", t.pids[1]);
+  EXPECT_EQ("20", t.pids[2]);
+}
+
+TEST(Snapshot, FailedSnapshotLeavesTheTableEmptyButStampsTheTime) {
+  Table t;
+  t.Refresh();  // something to be emptied
+  ASSERT_GT(t.rows.Count(), 0);
+  t.snapshotTime.clear();
+  fake::failSnapshot = true;
+  t.Refresh(fake::Api());
+  fake::failSnapshot = false;
+  EXPECT_EQ(0, t.rows.Count());
+  EXPECT_EQ(0, t.pids.Count());
+  EXPECT_FALSE(t.snapshotTime.empty());
+  EXPECT_EQ(1, t.images.Count());  // the fallback icon only
+}
+
+TEST(Snapshot, MissingProcessFunctionsCountAsFailedCalls) {
+  fake::entries = {{8, "a.exe", "C:\\a.exe"}};
+  monitor::ProcessApi api = fake::Api();
+  api.GetModuleFileNameExA = nullptr;  // psapi could not be loaded, no fallback either
+  Table t;
+  t.Refresh(api);
+  EXPECT_EQ(0, t.rows.Count());
+  api = fake::Api();
+  api.Process32Next = nullptr;  // kernel32 without the walk
+  t.Refresh(api);
+  EXPECT_EQ(0, t.rows.Count());
+}
+
+TEST(NormalizeSystemPath, RewritesTheFirstSystemRootOnlyAndCaseSensitively) {
+  const std::string win = "C:\\windows";
+  EXPECT_EQ("C:\\windows\\system32\\x.exe",
+            monitor::NormalizeSystemPath("\\SystemRoot\\system32\\x.exe", win));
+  EXPECT_EQ("C:\\windows\\a\\SystemRoot\\b.exe",
+            monitor::NormalizeSystemPath("\\SystemRoot\\a\\SystemRoot\\b.exe", win));
+  EXPECT_EQ("\\systemroot\\x.exe", monitor::NormalizeSystemPath("\\systemroot\\x.exe", win));
+}
+
+TEST(NormalizeSystemPath, DropsTheFirstDevicePrefixOnly) {
+  const std::string win = "C:\\windows";
+  EXPECT_EQ("C:\\x\\y.exe", monitor::NormalizeSystemPath("\\??\\C:\\x\\y.exe", win));
+  EXPECT_EQ("C:\\x\\??\\y.exe", monitor::NormalizeSystemPath("\\??\\C:\\x\\??\\y.exe", win));
+  EXPECT_EQ("C:\\plain.exe", monitor::NormalizeSystemPath("C:\\plain.exe", win));
+}
+
+TEST(GetLongPath, ExpandsShortNamesAndKeepsWhatItCannotResolve) {
+  TempDir dir;
+  std::string longName = dir.file("a rather long file name.exe");
+  testsupport::WriteFileBytes(longName, "x");
+  char shortPath[MAX_PATH] = {};
+  ASSERT_GT(::GetShortPathNameA(longName.c_str(), shortPath, MAX_PATH), 0u);
+  EXPECT_STRCASEEQ(longName.c_str(), monitor::GetLongPath(shortPath).c_str());
+  EXPECT_EQ("C:\\no\\such\\file.exe", monitor::GetLongPath("C:\\no\\such\\file.exe"));
+}
