@@ -38,6 +38,9 @@ private:
 struct KernelHandleTraits { static void Close(HANDLE h) { ::CloseHandle(h); } };
 struct ModuleTraits { static void Close(HMODULE h) { ::FreeLibrary(h); } };
 struct IconTraits { static void Close(HICON h) { ::DestroyIcon(h); } };
+// DestroyWindow works only on the thread that created the window: release it
+// there.
+struct WindowTraits { static void Close(HWND h) { ::DestroyWindow(h); } };
 
 // Process, thread, mutex and event handles use NULL for "none"; ToolHelp
 // snapshots and file handles use INVALID_HANDLE_VALUE. Keep the two apart.
@@ -68,5 +71,6 @@ private:
 
 using ModuleHandle = UniqueHandle<HMODULE, nullptr, ModuleTraits>;
 using IconHandle = UniqueHandle<HICON, nullptr, IconTraits>;
+using WindowHandle = UniqueHandle<HWND, nullptr, WindowTraits>;
 
 }  // namespace toolkit
