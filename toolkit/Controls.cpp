@@ -1,0 +1,145 @@
+#include "toolkit/Controls.h"
+
+#include <commctrl.h>
+
+#include <climits>
+#include <cstdlib>
+
+namespace toolkit {
+
+HWND CreateChild(HWND parent, const char* className, const TControlArgs& args, DWORD style) {
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+  HWND hwnd = ::CreateWindowExA(args.ExStyle, className, args.Caption.c_str(),
+                                WS_CHILD | WS_VISIBLE | style | args.Style, args.Left, args.Top,
+                                args.Width, args.Height, parent,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(args.Id)), instance,
+                                nullptr);
+  if (hwnd) {
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(parent, WM_GETFONT, 0, 0));
+    if (font) ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  return hwnd;
+}
+
+bool ParseInteger(const std::string& text, int* value) {
+  if (text.empty()) return false;
+  size_t i = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  if (i == text.size()) return false;
+  long long v = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    v = v * 10 + (text[i] - '0');
+    if (v > static_cast<long long>(INT_MAX) + 1) return false;
+  }
+  if (text[0] == '-') v = -v;
+  if (v < INT_MIN || v > INT_MAX) return false;
+  *value = static_cast<int>(v);
+  return true;
+}
+
+HWND TButton::Create(HWND parent, const TControlArgs& args, bool isDefault) {
+  hwnd_ = CreateChild(parent, "BUTTON", args,
+                      WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
+  return hwnd_;
+}
+
+bool TButton::HandleCommand(WPARAM wp, LPARAM lp) {
+  if (!hwnd_ || reinterpret_cast<HWND>(lp) != hwnd_) return false;
+  if (HIWORD(wp) == BN_CLICKED) Click();
+  return true;
+}
+
+void TCheckBox::SetChecked(bool on) {
+  if (checked_ == on) return;
+  checked_ = on;
+  if (hwnd_) ::SendMessageA(hwnd_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (OnClick) OnClick();
+}
+
+HWND TCheckBox::Create(HWND parent, const TControlArgs& args) {
+  hwnd_ = CreateChild(parent, "BUTTON", args, WS_TABSTOP | BS_AUTOCHECKBOX);
+  if (hwnd_) ::SendMessageA(hwnd_, BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
+  return hwnd_;
+}
+
+bool TCheckBox::HandleCommand(WPARAM wp, LPARAM lp) {
+  if (!hwnd_ || reinterpret_cast<HWND>(lp) != hwnd_) return false;
+  if (HIWORD(wp) == BN_CLICKED) {
+    bool now = ::SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (now != checked_) {
+      checked_ = now;
+      if (OnClick) OnClick();
+    }
+  }
+  return true;
+}
+
+TSpinEdit::TSpinEdit(int minValue, int maxValue, int value)
+    : min_(minValue), max_(maxValue), text_(std::to_string(Clamp(value))) {}
+
+int TSpinEdit::Value() const {
+  int v = 0;
+  return ParseInteger(text_, &v) ? v : min_;
+}
+
+void TSpinEdit::SetValue(int value) {
+  text_ = std::to_string(Clamp(value));
+  ShowText();
+}
+
+void TSpinEdit::SetText(std::string text) {
+  text_ = std::move(text);
+  ShowText();
+}
+
+void TSpinEdit::FocusLost() {
+  int v = Value();
+  if (v != Clamp(v) || text_ != std::to_string(v)) SetValue(v);
+}
+
+void TSpinEdit::ShowText() {
+  if (!edit_) return;
+  updating_ = true;
+  ::SetWindowTextA(edit_, text_.c_str());
+  updating_ = false;
+}
+
+HWND TSpinEdit::Create(HWND parent, const TControlArgs& args) {
+  TControlArgs editArgs = args;
+  editArgs.Caption = text_;
+  edit_ = CreateChild(parent, "EDIT", editArgs, WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER);
+  if (!edit_) return nullptr;
+  ::SetWindowLongPtrA(edit_, GWL_EXSTYLE,
+                      ::GetWindowLongPtrA(edit_, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+  ::SetWindowPos(edit_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+  // The arrows attach to the edit's right edge, inside the designed width.
+  updown_ = ::CreateWindowExA(0, UPDOWN_CLASSA, "",
+                              WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS |
+                                  UDS_NOTHOUSANDS | UDS_SETBUDDYINT,
+                              0, 0, 0, 0, parent, nullptr, instance, nullptr);
+  ::SendMessageA(updown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
+  ::SendMessageA(updown_, UDM_SETRANGE32, min_, max_);
+  ShowText();
+  return edit_;
+}
+
+bool TSpinEdit::HandleCommand(WPARAM wp, LPARAM lp) {
+  if (!edit_ || reinterpret_cast<HWND>(lp) != edit_) return false;
+  switch (HIWORD(wp)) {
+    case EN_CHANGE:
+      if (!updating_) {
+        char buffer[64] = {};
+        ::GetWindowTextA(edit_, buffer, sizeof buffer);
+        text_ = buffer;
+      }
+      break;
+    case EN_KILLFOCUS:
+      FocusLost();
+      break;
+  }
+  return true;
+}
+
+}  // namespace toolkit
