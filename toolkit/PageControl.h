@@ -1,0 +1,34 @@
+// A tab control with pages: each page is a container window laid over the tab
+// control's display area; choosing a tab shows its page and hides the others.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/Controls.h"
+
+namespace toolkit {
+
+class TPageControl {
+public:
+  // Creates the tab control and one page per caption; the first page is active.
+  HWND Create(HWND parent, const TControlArgs& args, const std::vector<std::string>& captions);
+  HWND Handle() const { return tab_; }
+  HWND Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
+  int PageCount() const { return static_cast<int>(pages_.size()); }
+
+  int ActivePage() const;
+  void SetActivePage(int index);
+  // Lays the pages over the display area again (after the tab control was resized).
+  void LayoutPages();
+  // The parent passes WM_NOTIFY here; true when it was the tab control's.
+  bool HandleNotify(const NMHDR* header);
+
+private:
+  HWND tab_ = nullptr;
+  std::vector<HWND> pages_;
+};
+
+}  // namespace toolkit
