@@ -1,0 +1,16 @@
+// The deletion check: programs of the process list whose executable is gone are
+// logged as deleted and dropped from the list.
+#pragma once
+
+#include "toolkit/ListView.h"
+
+namespace monitor {
+
+// Walks the process list (ListView2) from its last row up, so that a removal never
+// shifts a row still to be visited; each row whose path does not begin with a
+// backslash and fails the file-existence test is logged to ListView3 as "削除" and
+// removed. The log is not trimmed here. Adds the number removed to DeletedCount.
+void CheckDeletedPrograms(toolkit::TListView& ListView2, toolkit::TListView& ListView3,
+                          int& DeletedCount);
+
+}  // namespace monitor

@@ -1,0 +1,27 @@
+// Sorting the current-process list and the process list by a clicked column. Every
+// click sorts ascending by the column's text, without regard to letter case, with
+// rows of equal keys kept in their order; the identifiers beside the current-process
+// rows follow their rows.
+#pragma once
+
+#include <string>
+
+#include "toolkit/ListView.h"
+#include "toolkit/StringList.h"
+
+namespace ui {
+
+// The order of two key texts: lower-cased by the system code page's rules
+// (CharLowerBuffA), cut after their first difference, then compared byte by byte
+// with a to z counted as A to Z, a prefix first. Negative, zero or positive.
+int CompareSortKeys(const std::string& a, const std::string& b);
+
+// Sorts ListView1 by `column` (0 to 2; the spare column 3 sorts nothing), carrying
+// CurrentPids along through the spare cell and the scratch list ListBox2.
+void SortCurrentProcesses(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
+                          toolkit::TStringList& ListBox2, int column);
+
+// Sorts ListView2 by `column` (0 to 5).
+void SortProcessList(toolkit::TListView& ListView2, int column);
+
+}  // namespace ui
