@@ -26,6 +26,7 @@ void TListItem::SetCell(int column, std::string text) {
 }
 
 TListItem& TListView::Add(std::string caption) {
+  ++generation_;
   items_.emplace_back();
   items_.back().Caption = std::move(caption);
   SyncCount();
@@ -33,6 +34,7 @@ TListItem& TListView::Add(std::string caption) {
 }
 
 void TListView::Delete(int index) {
+  ++generation_;
   items_.erase(items_.begin() + index);
   if (selected_ == index) selected_ = -1;
   else if (selected_ > index) --selected_;
@@ -41,6 +43,7 @@ void TListView::Delete(int index) {
 }
 
 void TListView::Clear() {
+  ++generation_;
   items_.clear();
   selected_ = -1;
   if (hwnd_) ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -48,6 +51,7 @@ void TListView::Clear() {
 }
 
 void TListView::SetCell(int row, int column, std::string text) {
+  ++generation_;
   (*this)[row].SetCell(column, std::move(text));
   if (hwnd_ && updateLock_ == 0) ListView_RedrawItems(hwnd_, row, row);
 }
@@ -63,11 +67,20 @@ void TListView::Sort(const std::function<int(const TListItem&, const TListItem&)
   Changed();
 }
 
+void TListView::Reorder(const std::vector<int>& order) {
+  std::vector<TListItem> reordered;
+  reordered.reserve(items_.size());
+  for (int i : order) reordered.push_back(std::move(items_.at(static_cast<size_t>(i))));
+  items_ = std::move(reordered);
+  Changed();
+}
+
 void TListView::EndUpdate() {
   if (updateLock_ > 0 && --updateLock_ == 0) SyncCount();
 }
 
 void TListView::Changed() {
+  ++generation_;
   if (hwnd_ && updateLock_ == 0) ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 

@@ -51,12 +51,18 @@ public:
   // Sorts the rows with a three-way comparison; rows that compare equal keep
   // their order.
   void Sort(const std::function<int(const TListItem&, const TListItem&)>& compare);
+  // Puts the rows in a new order: new row i is the old row order[i].
+  void Reorder(const std::vector<int>& order);
 
   // Batches the repaints of many changes into one.
   void BeginUpdate() { ++updateLock_; }
   void EndUpdate();
   // Repaints after rows were edited through operator[].
   void Changed();
+
+  // Counts the changes made to the rows (Add, Delete, Clear, SetCell, Sort, Changed),
+  // so that whoever keeps an index of the rows can tell that it went stale.
+  unsigned Generation() const { return generation_; }
 
   // The selected row or -1. Only one row can be selected.
   int Selected() const;
@@ -84,6 +90,7 @@ private:
   int updateLock_ = 0;
   int selected_ = -1;
   int lastMadeVisible_ = -1;
+  unsigned generation_ = 0;
 };
 
 // Holds a list view's repaints for the life of a scope, also when an exception passes.
