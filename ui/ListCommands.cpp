@@ -1,0 +1,58 @@
+#include "ui/ListCommands.h"
+
+#include <cstring>
+
+#include "monitor/FileFacts.h"
+
+namespace ui {
+
+TShellOpen SystemShellOpen() {
+  return [](HWND owner, const std::string& operation, const std::string& file,
+            const std::string& parameters, const std::string& directory, int showCommand) {
+    ::ShellExecuteA(owner, operation.c_str(), file.c_str(), parameters.c_str(),
+                    directory.c_str(), showCommand);
+  };
+}
+
+TShellExecuteEx SystemShellExecuteEx() {
+  return [](SHELLEXECUTEINFOA& info) {
+    ::ShellExecuteExA(&info);
+    if (info.hProcess) ::CloseHandle(info.hProcess);  // asked for, never used
+  };
+}
+
+void OpenContainingFolder(const TShellOpen& shell, HWND owner, const std::string& path,
+                          const std::string& programFolder) {
+  if (path == monitor::kUnknownPath) return;
+  shell(owner, "Open", "Explorer", " /select," + path, programFolder, SW_SHOWDEFAULT);
+}
+
+void ShowFileProperties(const TShellExecuteEx& shell, HWND owner, const std::string& path) {
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.hwnd = owner;
+  info.lpVerb = "Properties";
+  info.lpFile = path.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  shell(info);
+}
+
+bool CopyTextToClipboard(HWND owner, const std::string& text) {
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  if (!memory) return false;
+  void* bytes = ::GlobalLock(memory);
+  std::memcpy(bytes, text.c_str(), text.size() + 1);
+  ::GlobalUnlock(memory);
+  if (!::OpenClipboard(owner)) {
+    ::GlobalFree(memory);
+    return false;
+  }
+  ::EmptyClipboard();
+  bool placed = ::SetClipboardData(CF_TEXT, memory) != nullptr;
+  ::CloseClipboard();
+  if (!placed) ::GlobalFree(memory);  // the clipboard owns it only once placed
+  return placed;
+}
+
+}  // namespace ui
