@@ -21,6 +21,9 @@ HICON LoadFallbackIcon() {
 
 TForm1::TForm1() : Image2(LoadFallbackIcon()) {
   ListView1.Columns = {{"ファイル名", 150}, {"フルパス", 0, true}, {"更新日時", 120}, {"", 16}};
+  ListView2.Columns = {{"ファイル名", 130}, {"フルパス", 300},     {"更新日時", 120},
+                       {"追加日時", 120},   {"最終実行日時", 120}, {"コメント", 100}};
+  ListView3.Columns = {{"日時", 150}, {"ファイル名", 120}, {"種類", 100}, {"詳細", 0, true}, {"", 17}};
   // A program built without the resource (a test) still needs an image 0.
   if (!Image2) Image2.reset(::CopyIcon(::LoadIconA(nullptr, IDI_APPLICATION)));
   monitor::ResetImageList(ImageList1, Image2.get());
@@ -39,6 +42,21 @@ void TForm1::RefreshCurrentProcesses() {
 }
 
 void TForm1::Button1Click() { RefreshCurrentProcesses(); }
+
+void TForm1::ListFileCompares() {
+  monitor::ListFileCompares(ListView1, Edit2, ListView4, SpinEdit2.Value(), ListView2, ListView3,
+                            AddedCount, UpdatedCount, programIndex_);
+}
+
+void TForm1::LoadDataFiles(const std::string& folder) {
+  store::LoadDataFiles(folder, Memo2, ListView2, ListView3, dataFiles_,
+                       {ListView1, ListBox1, Edit2, ImageList1, Image2.get(), ListView4,
+                        SpinEdit2.Value(), AddedCount, UpdatedCount, programIndex_});
+}
+
+void TForm1::SaveDataFiles(const std::string& folder) {
+  store::SaveDataFiles(folder, Memo2, ListView2, ListView3, dataFiles_);
+}
 
 bool TForm1::CreateWindowed(HINSTANCE instance, int showCommand) {
   WNDCLASSEXA wc = {};

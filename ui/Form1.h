@@ -6,10 +6,30 @@
 
 #include <string>
 
+#include "monitor/Comparison.h"
+#include "store/DataFiles.h"
+#include "store/LineBuffer.h"
+#include "store/TextFile.h"
 #include "toolkit/Handle.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/ListView.h"
 #include "toolkit/StringList.h"
+
+// A spin box as the program reads it: a whole number that a value set by the
+// program is brought into the range of at once.
+class TSpinEdit {
+public:
+  TSpinEdit(int minValue, int maxValue, int value)
+      : MinValue(minValue), MaxValue(maxValue), value_(Clamp(value)) {}
+  int Value() const { return value_; }
+  void SetValue(int value) { value_ = Clamp(value); }
+  const int MinValue;
+  const int MaxValue;
+
+private:
+  int Clamp(int v) const { return v < MinValue ? MinValue : v > MaxValue ? MaxValue : v; }
+  int value_;
+};
 
 class TForm1 {
 public:
@@ -24,6 +44,13 @@ public:
   std::string Edit2;              // SnapshotTime
   toolkit::TImageList ImageList1;  // row icons; its tag is TrayMonitoring
   toolkit::IconHandle Image2;      // the fallback icon, image 0 of ImageList1
+  toolkit::TListView ListView2;    // the process list (KnownProgram rows)
+  toolkit::TListView ListView3;    // the event log (LogEntry rows), oldest first
+  toolkit::TListView ListView4;    // the ignored folders
+  TSpinEdit SpinEdit2{10, 200, 100};  // the maximum number of log rows
+  store::TLineBuffer Memo2;        // the line buffer of the data and settings files
+  int AddedCount = 0;              // counts of the latest comparison
+  int UpdatedCount = 0;
 
   toolkit::TStringList& CurrentPids() { return ListBox1; }
   std::string& SnapshotTime() { return Edit2; }
@@ -34,6 +61,12 @@ public:
   void ListFileProperty();
   void RefreshCurrentProcesses();
   void Button1Click();
+  void ListFileCompares();
+
+  // The start-up loading and the shutdown saving of ProcessList.dat and Log.dat,
+  // in the folder of the executable unless another is given.
+  void LoadDataFiles(const std::string& folder = store::ProgramFolder());
+  void SaveDataFiles(const std::string& folder = store::ProgramFolder());
 
   // Window side.
   bool CreateWindowed(HINSTANCE instance, int showCommand);
@@ -43,6 +76,9 @@ private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void Layout();
+
+  monitor::TProgramIndex programIndex_;  // first ListView2 row of each program
+  store::DataFilesState dataFiles_;      // what the loading made of the data files
 
   HWND hwnd_ = nullptr;
   HWND button1_ = nullptr;

@@ -1,0 +1,104 @@
+#include "store/DataFiles.h"
+
+#include "monitor/FileFacts.h"
+#include "monitor/Snapshot.h"
+#include "store/TextFile.h"
+
+namespace store {
+
+const char kProcessListFileName[] = "ProcessList.dat";
+const char kLogFileName[] = "Log.dat";
+const char kDataVersion[] = "Ver1.00";
+
+namespace {
+
+constexpr int kProgramLines = 6;  // name, path, modified, added, last run, comment
+constexpr int kLogLines = 4;      // time, name, kind, detail
+
+// Reads a data file into the line buffer and its rows into the list. A record cut
+// short by the end of the file reads its missing lines as empty fields.
+LoadResult LoadRecords(const std::string& path, TLineBuffer& Memo2, toolkit::TListView& list,
+                       int linesPerRecord, bool& loaded) {
+  if (!IsExistingFile(path)) {
+    loaded = true;  // nothing there that a save could destroy
+    return LoadResult::Missing;
+  }
+  Memo2.Clear();
+  Memo2.SetText(ReadWholeFile(path));
+  toolkit::TListUpdate hold(list);
+  list.Clear();
+  if (Memo2[0] != kDataVersion) return LoadResult::Unrecognised;
+  for (int n = 1; n < Memo2.Count(); n += linesPerRecord) {
+    toolkit::TListItem& row = list.Add(Memo2[n]);
+    row.SubItems.reserve(static_cast<size_t>(linesPerRecord - 1));
+    for (int field = 1; field < linesPerRecord; ++field) row.SubItems.push_back(Memo2[n + field]);
+  }
+  loaded = true;
+  return LoadResult::Loaded;
+}
+
+void SaveRecords(const std::string& path, TLineBuffer& Memo2, const toolkit::TListView& list,
+                 int linesPerRecord, bool& loaded) {
+  Memo2.Clear();
+  Memo2.Add(kDataVersion);
+  for (const toolkit::TListItem& row : list.Items())
+    for (int column = 0; column < linesPerRecord; ++column) Memo2.Add(row.Cell(column));
+  ReplaceWholeFile(path, Memo2.Text(), !loaded);
+  // The file now holds the list: a second save needs no copy of it.
+  loaded = true;
+}
+
+}  // namespace
+
+std::string ProcessListPath(const std::string& folder) {
+  return folder + "\\" + kProcessListFileName;
+}
+
+std::string LogPath(const std::string& folder) { return folder + "\\" + kLogFileName; }
+
+LoadResult LoadProcessList(const std::string& folder, TLineBuffer& Memo2,
+                           toolkit::TListView& ListView2, DataFilesState& state) {
+  return LoadRecords(ProcessListPath(folder), Memo2, ListView2, kProgramLines,
+                     state.ProcessListLoaded);
+}
+
+LoadResult LoadLog(const std::string& folder, TLineBuffer& Memo2, toolkit::TListView& ListView3,
+                   DataFilesState& state) {
+  return LoadRecords(LogPath(folder), Memo2, ListView3, kLogLines, state.LogLoaded);
+}
+
+void LoadDataFiles(const std::string& folder, TLineBuffer& Memo2, toolkit::TListView& ListView2,
+                   toolkit::TListView& ListView3, DataFilesState& state,
+                   const FirstRunTables& firstRun) {
+  if (LoadProcessList(folder, Memo2, ListView2, state) == LoadResult::Missing) {
+    firstRun.ListView1.Clear();
+    firstRun.CurrentPids.Clear();
+    monitor::GetProcessesList(firstRun.ListView1, firstRun.CurrentPids, firstRun.SnapshotTime);
+    monitor::ResetImageList(firstRun.ImageList1, firstRun.FallbackIcon);
+    monitor::ListFileProperty(firstRun.ListView1, firstRun.ImageList1);
+    monitor::ListFileCompares(firstRun.ListView1, firstRun.SnapshotTime, firstRun.ListView4,
+                              firstRun.MaxLogRows, ListView2, ListView3, firstRun.AddedCount,
+                              firstRun.UpdatedCount, firstRun.Index);
+  }
+  // A log file replaces the entries the seeding has just written.
+  LoadLog(folder, Memo2, ListView3, state);
+}
+
+void SaveProcessList(const std::string& folder, TLineBuffer& Memo2,
+                     const toolkit::TListView& ListView2, DataFilesState& state) {
+  SaveRecords(ProcessListPath(folder), Memo2, ListView2, kProgramLines, state.ProcessListLoaded);
+}
+
+void SaveLog(const std::string& folder, TLineBuffer& Memo2, const toolkit::TListView& ListView3,
+             DataFilesState& state) {
+  SaveRecords(LogPath(folder), Memo2, ListView3, kLogLines, state.LogLoaded);
+}
+
+void SaveDataFiles(const std::string& folder, TLineBuffer& Memo2,
+                   const toolkit::TListView& ListView2, const toolkit::TListView& ListView3,
+                   DataFilesState& state) {
+  SaveProcessList(folder, Memo2, ListView2, state);
+  SaveLog(folder, Memo2, ListView3, state);
+}
+
+}  // namespace store

@@ -1,0 +1,122 @@
+#include "store/TextFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "toolkit/Handle.h"
+
+namespace store {
+
+namespace {
+
+std::string WithPath(const char* format, const std::string& path) {
+  std::string text = format;
+  size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, path);
+  return text;
+}
+
+// The first of path.bak, path.bak2, path.bak3, ... that names nothing yet.
+std::string FreeBackupName(const std::string& path) {
+  for (int n = 1; n < 1000; ++n) {
+    std::string candidate = path + ".bak" + (n == 1 ? std::string() : std::to_string(n));
+    if (::GetFileAttributesA(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) return candidate;
+  }
+  return std::string();
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+      return false;
+    done += written;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string CannotCreateMessage(const std::string& path) {
+  return WithPath("ファイル %s を作成できません", path);
+}
+
+std::string CannotOpenMessage(const std::string& path) {
+  return WithPath("ファイル %s は開けません", path);
+}
+
+std::string ProgramFolder() {
+  char buffer[MAX_PATH + 1] = {};
+  DWORD n = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  std::string path(buffer, n);
+  size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+bool IsExistingFile(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  toolkit::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) throw std::runtime_error(CannotOpenMessage(path));
+  LARGE_INTEGER size = {};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF)
+    throw std::runtime_error(CannotOpenMessage(path));
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD read = 0;
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+    if (!::ReadFile(file.get(), &bytes[done], chunk, &read, nullptr))
+      throw std::runtime_error(CannotOpenMessage(path));
+    if (read == 0) break;  // the file shrank while it was read
+    done += read;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+std::string ReplaceWholeFile(const std::string& path, const std::string& bytes, bool keepOld) {
+  const std::string temp = path + ".tmp";
+  // A temporary file that a crash left behind is rewritten; clear a read-only flag
+  // it may carry so that it can be.
+  ::SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+  {
+    toolkit::FileHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw std::runtime_error(CannotCreateMessage(path));
+    // The content must be on the disk before the rename makes it the file: a rename
+    // that outlives the data would leave an empty file after a power cut.
+    if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) {
+      file.reset();
+      ::DeleteFileA(temp.c_str());
+      throw std::runtime_error(CannotCreateMessage(path));
+    }
+  }
+
+  std::string backup;
+  if (keepOld && IsExistingFile(path)) {
+    // Copied rather than moved: until the rename below, the old file stays where it is.
+    backup = FreeBackupName(path);
+    if (backup.empty() || !::CopyFileA(path.c_str(), backup.c_str(), TRUE)) {
+      ::DeleteFileA(temp.c_str());
+      throw std::runtime_error(CannotCreateMessage(path));
+    }
+  }
+
+  if (!::MoveFileExA(temp.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ::DeleteFileA(temp.c_str());
+    throw std::runtime_error(CannotCreateMessage(path));
+  }
+  return backup;
+}
+
+}  // namespace store

@@ -1,0 +1,35 @@
+// Whole-file reading and writing for the program's own files beside the executable.
+//
+// A file is never rewritten in place. The new content goes to a temporary file in
+// the same folder, is flushed to the disk, and only then takes the old file's name
+// in one rename; a crash, a full disk or a power cut during the save leaves the
+// previous file as it was. A file that the program did not manage to load (an
+// unknown version line, or unreadable at start) is copied aside before it is
+// replaced, so that its content is never lost without a trace.
+#pragma once
+
+#include <string>
+
+namespace store {
+
+// The folder of the running executable, without a trailing backslash.
+std::string ProgramFolder();
+
+// Whether there is a file (not a folder) at the path.
+bool IsExistingFile(const std::string& path);
+
+// Reads the whole file. Throws "ファイル %s は開けません" when it cannot be opened.
+std::string ReadWholeFile(const std::string& path);
+
+// Replaces the file with `bytes` through a flushed temporary file. With
+// `keepOld`, an existing file is first copied to the first free name of
+// path + ".bak", ".bak2", ".bak3", ... and that name is returned. Throws
+// "ファイル %s を作成できません" when any step fails; the previous file is then
+// left as it was.
+std::string ReplaceWholeFile(const std::string& path, const std::string& bytes, bool keepOld);
+
+// The message of a file that cannot be created, and of one that cannot be opened.
+std::string CannotCreateMessage(const std::string& path);
+std::string CannotOpenMessage(const std::string& path);
+
+}  // namespace store

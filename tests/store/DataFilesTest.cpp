@@ -1,0 +1,355 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "TestSupport.h"
+#include "store/DataFiles.h"
+#include "store/TextFile.h"
+#include "toolkit/Handle.h"
+
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+using testsupport::WriteFileBytes;
+
+namespace {
+
+// The main window's tables and state that the data files touch, built in memory.
+struct Tables {
+  toolkit::TListView ListView1;
+  toolkit::TListView ListView2;
+  toolkit::TListView ListView3;
+  toolkit::TListView ListView4;
+  toolkit::TStringList CurrentPids;
+  std::string SnapshotTime;
+  toolkit::TImageList ImageList1;
+  toolkit::IconHandle fallback{::CopyIcon(::LoadIconA(nullptr, IDI_APPLICATION))};
+  store::TLineBuffer Memo2;
+  store::DataFilesState state;
+  int added = -1;
+  int updated = -1;
+  monitor::TProgramIndex index;
+
+  void Load(const std::string& folder) {
+    store::LoadDataFiles(folder, Memo2, ListView2, ListView3, state,
+                         {ListView1, CurrentPids, SnapshotTime, ImageList1, fallback.get(),
+                          ListView4, 100, added, updated, index});
+  }
+  void Save(const std::string& folder) {
+    store::SaveDataFiles(folder, Memo2, ListView2, ListView3, state);
+  }
+  void Program(const std::string& name, const std::string& path, const std::string& modified,
+               const std::string& comment) {
+    ListView2.Add(name).SubItems = {path, modified, "2024/01/02 3:04:05", "2024/02/03", comment};
+  }
+  void Entry(const std::string& time, const std::string& name, const std::string& kind,
+             const std::string& detail) {
+    ListView3.Add(time).SubItems = {name, kind, detail};
+  }
+};
+
+std::string ProcessListFile(const TempDir& dir) { return dir.file("ProcessList.dat"); }
+std::string LogFile(const TempDir& dir) { return dir.file("Log.dat"); }
+
+bool Exists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The message of the error that `run` throws, or "(none)".
+template <typename F>
+std::string ErrorOf(F&& run) {
+  try {
+    run();
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return "(none)";
+}
+
+}  // namespace
+
+TEST(DataFiles, BothFilesAreWrittenLinePerField) {
+  TempDir dir;
+  Tables t;
+  t.Program("表示.exe", "C:\\表示\\表示.exe", "", "");
+  t.Entry("2024/05/06 7:08:09", "表示.exe", "追加", "");
+  t.Save(dir.path());
+  EXPECT_EQ("Ver1.00\r\n表示.exe\r\nC:\\表示\\表示.exe\r\n\r\n2024/01/02 3:04:05\r\n2024/02/03\r\n\r\n",
+            ReadFileBytes(ProcessListFile(dir)));
+  EXPECT_EQ("Ver1.00\r\n2024/05/06 7:08:09\r\n表示.exe\r\n追加\r\n\r\n", ReadFileBytes(LogFile(dir)));
+  EXPECT_FALSE(Exists(ProcessListFile(dir) + ".tmp"));
+  EXPECT_FALSE(Exists(ProcessListFile(dir) + ".bak"));
+}
+
+TEST(DataFiles, RoundTripOfBothFilesIsByteExact) {
+  TempDir first, second;
+  Tables t;
+  t.Program("a.exe", "C:\\Tools\\a.exe", "2023/12/01 10:20:30", "よく使う");
+  t.Program("b.exe", "D:\\b.exe", "", "");
+  t.Program("ソフト.exe", "\\\\server\\share\\ソフト.exe", "2020/01/01", "");
+  t.Entry("2024/05/06 7:08:09", "a.exe", "追加", "");
+  t.Entry("2024/05/06 7:08:10", "b.exe", "更新", "(2023/12/01 10:20:30)→()");
+  t.Entry("2024/05/06 7:08:11", "c.exe", "削除", "C:\\c.exeの削除を確認");
+  t.Save(first.path());
+
+  Tables u;
+  u.Program("stale.exe", "C:\\stale.exe", "", "");  // replaced by the loading
+  u.Load(first.path());
+  ASSERT_EQ(3, u.ListView2.Count());
+  EXPECT_EQ("ソフト.exe", u.ListView2[2].Caption);
+  EXPECT_EQ("よく使う", u.ListView2[0].Cell(5));
+  ASSERT_EQ(3, u.ListView3.Count());
+  EXPECT_EQ("(2023/12/01 10:20:30)→()", u.ListView3[1].Cell(3));
+  EXPECT_TRUE(u.SnapshotTime.empty());  // no seeding
+  u.Save(second.path());
+
+  EXPECT_EQ(ReadFileBytes(ProcessListFile(first)), ReadFileBytes(ProcessListFile(second)));
+  EXPECT_EQ(ReadFileBytes(LogFile(first)), ReadFileBytes(LogFile(second)));
+}
+
+TEST(DataFiles, EmptyListsAreTheVersionLineAloneAndReloadWithoutSeeding) {
+  TempDir dir;
+  Tables t;
+  t.Save(dir.path());
+  EXPECT_EQ("Ver1.00\r\n", ReadFileBytes(ProcessListFile(dir)));
+  EXPECT_EQ("Ver1.00\r\n", ReadFileBytes(LogFile(dir)));
+
+  Tables u;
+  u.Load(dir.path());
+  EXPECT_EQ(0, u.ListView2.Count());
+  EXPECT_EQ(0, u.ListView3.Count());
+  EXPECT_EQ(0, u.ListView1.Count());
+  EXPECT_TRUE(u.SnapshotTime.empty());
+}
+
+TEST(DataFiles, FileWithoutFinalLineBreakLoadsTheSame) {
+  TempDir with, without;
+  const std::string text = "Ver1.00\r\na.exe\r\nC:\\a.exe\r\nm\r\nadded\r\nrun\r\ncomment";
+  WriteFileBytes(ProcessListFile(with), text + "\r\n");
+  WriteFileBytes(ProcessListFile(without), text);
+  Tables a, b;
+  a.Load(with.path());
+  b.Load(without.path());
+  ASSERT_EQ(1, b.ListView2.Count());
+  EXPECT_EQ("comment", b.ListView2[0].Cell(5));
+  EXPECT_EQ(a.ListView2[0].SubItems, b.ListView2[0].SubItems);
+}
+
+TEST(DataFiles, ShortLastRecordReadsItsMissingLinesAsEmpty) {
+  TempDir dir;
+  std::string text = "Ver1.00\r\n";
+  for (int k = 0; k < 3; ++k)
+    for (int field = 0; field < 6; ++field) text += "p" + std::to_string(k) + "f" + std::to_string(field) + "\r\n";
+  text += "last.exe\r\nC:\\last.exe\r\n";  // 1 + 6*3 + 2 lines
+  WriteFileBytes(ProcessListFile(dir), text);
+  Tables t;
+  t.Load(dir.path());
+  ASSERT_EQ(4, t.ListView2.Count());
+  EXPECT_EQ("p2f5", t.ListView2[2].Cell(5));
+  const toolkit::TListItem& last = t.ListView2[3];
+  EXPECT_EQ("last.exe", last.Caption);
+  EXPECT_EQ("C:\\last.exe", last.Cell(1));
+  for (int column = 2; column <= 5; ++column) EXPECT_EQ("", last.Cell(column));
+}
+
+TEST(DataFiles, CrOnlyAndLfOnlyFilesLoadAndAreWrittenBackWithCrLf) {
+  TempDir cr, lf, out;
+  // '|' stands for the line break.
+  const std::string program = "Ver1.00|a.exe|C:\\a.exe||added|run||b.exe|C:\\b.exe|m|added|run|c|";
+  const std::string entry = "Ver1.00|t1|a.exe|追加||t2|b.exe|更新|(x)→(y)|";
+  auto with = [](const std::string& s, const std::string& lineBreak) {
+    std::string text;
+    for (char c : s) text += c == '|' ? lineBreak : std::string(1, c);
+    return text;
+  };
+  WriteFileBytes(ProcessListFile(cr), with(program, "\r"));
+  WriteFileBytes(LogFile(cr), with(entry, "\r"));
+  WriteFileBytes(ProcessListFile(lf), with(program, "\n"));
+  WriteFileBytes(LogFile(lf), with(entry, "\n"));
+  Tables a, b;
+  a.Load(cr.path());
+  b.Load(lf.path());
+  ASSERT_EQ(2, a.ListView2.Count());
+  ASSERT_EQ(2, a.ListView3.Count());
+  EXPECT_EQ("c", a.ListView2[1].Cell(5));
+  EXPECT_EQ("(x)→(y)", a.ListView3[1].Cell(3));
+  ASSERT_EQ(2, b.ListView2.Count());
+  for (int r = 0; r < 2; ++r) EXPECT_EQ(a.ListView2[r].SubItems, b.ListView2[r].SubItems);
+  a.Save(out.path());
+  EXPECT_EQ(with(program, "\r\n"), ReadFileBytes(ProcessListFile(out)));
+  EXPECT_EQ(with(entry, "\r\n"), ReadFileBytes(LogFile(out)));
+}
+
+TEST(DataFiles, LineOf5000BytesLoadsAsItsFirst4096AndThenRoundTrips) {
+  TempDir dir, again, third;
+  const std::string comment(5000, 'c');
+  WriteFileBytes(ProcessListFile(dir), "Ver1.00\r\na.exe\r\nC:\\a.exe\r\n\r\n\r\n\r\n" + comment + "\r\n");
+  Tables t;
+  t.Load(dir.path());
+  ASSERT_EQ(1, t.ListView2.Count());
+  EXPECT_EQ(std::string(4096, 'c'), t.ListView2[0].Cell(5));
+  t.Save(again.path());
+  Tables u;
+  u.Load(again.path());
+  u.Save(third.path());
+  EXPECT_EQ(ReadFileBytes(ProcessListFile(again)), ReadFileBytes(ProcessListFile(third)));
+}
+
+TEST(DataFiles, FirstRunWithoutLogSeedsTheListAndLogsEveryAddition) {
+  TempDir dir, programs;
+  testsupport::ChildProcess child(programs.path(), "FirstRun.exe");
+  Tables t;
+  t.Load(dir.path());
+  EXPECT_FALSE(t.SnapshotTime.empty());
+  EXPECT_GT(t.ListView1.Count(), 0);
+  EXPECT_GE(t.ImageList1.Count(), 1);
+  int childRow = -1;
+  for (int r = 0; r < t.ListView2.Count(); ++r)
+    if (_stricmp(t.ListView2[r].Cell(1).c_str(), child.path().c_str()) == 0) childRow = r;
+  ASSERT_GE(childRow, 0);
+  EXPECT_EQ("FirstRun.exe", t.ListView2[childRow].Caption);
+  EXPECT_EQ(t.SnapshotTime, t.ListView2[childRow].Cell(4));
+  EXPECT_FALSE(t.ListView2[childRow].Cell(2).empty());
+  ASSERT_EQ(t.ListView2.Count(), t.ListView3.Count());
+  for (int r = 0; r < t.ListView3.Count(); ++r) {
+    EXPECT_EQ("追加", t.ListView3[r].Cell(2));
+    EXPECT_EQ(t.ListView2[r].Caption, t.ListView3[r].Cell(1));
+  }
+  EXPECT_EQ(t.ListView2.Count(), t.added);
+  EXPECT_FALSE(Exists(ProcessListFile(dir)));  // loading writes nothing
+}
+
+TEST(DataFiles, FirstRunWithLogKeepsExactlyTheRowsOfTheLogFile) {
+  TempDir dir, programs;
+  testsupport::ChildProcess child(programs.path(), "FirstRun.exe");
+  WriteFileBytes(LogFile(dir), "Ver1.00\r\nt1\r\nold.exe\r\n削除\r\nC:\\old.exeの削除を確認\r\n");
+  Tables t;
+  t.Load(dir.path());
+  EXPECT_GT(t.ListView2.Count(), 0);
+  ASSERT_EQ(1, t.ListView3.Count());
+  EXPECT_EQ("t1", t.ListView3[0].Caption);
+  EXPECT_EQ("削除", t.ListView3[0].Cell(2));
+}
+
+TEST(DataFiles, UnknownVersionLineGivesAnEmptyListAndNoSeeding) {
+  for (const std::string first : {"ver1.00", "Ver1.00 ", "Ver1.01", "", " Ver1.00"}) {
+    TempDir dir;
+    WriteFileBytes(ProcessListFile(dir), first + "\r\na.exe\r\nC:\\a.exe\r\n\r\n\r\n\r\n\r\n");
+    WriteFileBytes(LogFile(dir), first + "\r\nt\r\na.exe\r\n追加\r\n\r\n");
+    Tables t;
+    t.Program("stale.exe", "C:\\stale.exe", "", "");
+    t.Load(dir.path());
+    EXPECT_EQ(0, t.ListView2.Count()) << "[" << first << "]";
+    EXPECT_EQ(0, t.ListView3.Count()) << "[" << first << "]";
+    EXPECT_EQ(0, t.ListView1.Count()) << "[" << first << "]";
+    EXPECT_TRUE(t.SnapshotTime.empty()) << "[" << first << "]";
+  }
+  TempDir empty;
+  WriteFileBytes(ProcessListFile(empty), "");
+  Tables t;
+  t.Load(empty.path());
+  EXPECT_EQ(0, t.ListView2.Count());
+  EXPECT_TRUE(t.SnapshotTime.empty());
+}
+
+TEST(DataFiles, FileThatWasNotLoadedIsCopiedAsideOnceBeforeItIsReplaced) {
+  TempDir dir;
+  const std::string oldList = "Ver2.00\r\nsomething newer\r\n";
+  const std::string oldLog = "Ver2.00\r\nlog of a newer version\r\n";
+  WriteFileBytes(ProcessListFile(dir), oldList);
+  WriteFileBytes(LogFile(dir), oldLog);
+  WriteFileBytes(LogFile(dir) + ".bak", "an older copy");
+  Tables t;
+  t.Load(dir.path());
+  t.Program("a.exe", "C:\\a.exe", "", "");
+  t.Save(dir.path());
+  EXPECT_EQ(oldList, ReadFileBytes(ProcessListFile(dir) + ".bak"));
+  EXPECT_EQ("an older copy", ReadFileBytes(LogFile(dir) + ".bak"));  // never overwritten
+  EXPECT_EQ(oldLog, ReadFileBytes(LogFile(dir) + ".bak2"));
+  EXPECT_EQ("Ver1.00\r\n", ReadFileBytes(LogFile(dir)));
+  EXPECT_EQ(0u, ReadFileBytes(ProcessListFile(dir)).find("Ver1.00\r\na.exe\r\n"));
+
+  // The file now holds the list: a second save keeps no further copy.
+  t.Save(dir.path());
+  EXPECT_FALSE(Exists(ProcessListFile(dir) + ".bak2"));
+  EXPECT_FALSE(Exists(LogFile(dir) + ".bak3"));
+}
+
+TEST(DataFiles, LoadedFilesAreReplacedWithoutACopy) {
+  TempDir dir;
+  WriteFileBytes(ProcessListFile(dir), "Ver1.00\r\n");
+  WriteFileBytes(LogFile(dir), "Ver1.00\r\n");
+  Tables t;
+  t.Load(dir.path());
+  t.Program("a.exe", "C:\\a.exe", "", "");
+  t.Save(dir.path());
+  EXPECT_FALSE(Exists(ProcessListFile(dir) + ".bak"));
+  EXPECT_FALSE(Exists(LogFile(dir) + ".bak"));
+}
+
+TEST(DataFiles, UnreadableFileGivesTheOpenMessageAndIsKeptByTheSave) {
+  TempDir dir;
+  const std::string list = "Ver1.00\r\nkept.exe\r\nC:\\kept.exe\r\n\r\n\r\n\r\n\r\n";
+  const std::string log = "Ver1.00\r\nt\r\nkept.exe\r\n追加\r\n\r\n";
+  WriteFileBytes(ProcessListFile(dir), list);
+  WriteFileBytes(LogFile(dir), log);
+  Tables t;
+  {
+    // Another program holds the file open without sharing it.
+    toolkit::FileHandle lock(::CreateFileA(ProcessListFile(dir).c_str(), GENERIC_READ, 0, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    EXPECT_EQ("ファイル " + ProcessListFile(dir) + " は開けません", ErrorOf([&] { t.Load(dir.path()); }));
+  }
+  EXPECT_TRUE(t.SnapshotTime.empty());  // not taken for a first run
+  EXPECT_EQ(0, t.ListView2.Count());
+
+  // Neither file was loaded (the log was never reached): both are kept before the save.
+  t.Save(dir.path());
+  EXPECT_EQ(list, ReadFileBytes(ProcessListFile(dir) + ".bak"));
+  EXPECT_EQ(log, ReadFileBytes(LogFile(dir) + ".bak"));
+  EXPECT_EQ("Ver1.00\r\n", ReadFileBytes(ProcessListFile(dir)));
+}
+
+TEST(DataFiles, FailedSaveGivesTheCreateMessageAndLeavesTheOldFiles) {
+  TempDir dir;
+  const std::string list = "Ver1.00\r\nold.exe\r\nC:\\old.exe\r\n\r\n\r\n\r\n\r\n";
+  const std::string log = "Ver1.00\r\nt\r\nold.exe\r\n追加\r\n\r\n";
+  WriteFileBytes(ProcessListFile(dir), list);
+  WriteFileBytes(LogFile(dir), log);
+  Tables t;
+  t.Load(dir.path());
+  t.ListView2.Clear();
+  t.ListView3.Clear();
+  // The folder will not take the new file: its temporary name is taken by a folder.
+  ASSERT_TRUE(::CreateDirectoryA((ProcessListFile(dir) + ".tmp").c_str(), nullptr));
+  EXPECT_EQ("ファイル " + ProcessListFile(dir) + " を作成できません", ErrorOf([&] { t.Save(dir.path()); }));
+  EXPECT_EQ(list, ReadFileBytes(ProcessListFile(dir)));
+  EXPECT_EQ(log, ReadFileBytes(LogFile(dir)));  // the saving stopped before the log
+}
+
+TEST(DataFiles, FileThatCannotBeReplacedStaysWhole) {
+  TempDir dir;
+  const std::string list = "Ver1.00\r\nold.exe\r\nC:\\old.exe\r\n\r\n\r\n\r\n\r\n";
+  WriteFileBytes(ProcessListFile(dir), list);
+  Tables t;
+  t.Load(dir.path());
+  t.ListView2.Clear();
+  {
+    toolkit::FileHandle lock(::CreateFileA(ProcessListFile(dir).c_str(), GENERIC_READ, 0, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    EXPECT_EQ("ファイル " + ProcessListFile(dir) + " を作成できません", ErrorOf([&] { t.Save(dir.path()); }));
+  }
+  EXPECT_EQ(list, ReadFileBytes(ProcessListFile(dir)));
+  EXPECT_FALSE(Exists(ProcessListFile(dir) + ".tmp"));
+}
+
+TEST(DataFiles, MissingFolderGivesTheCreateMessage) {
+  TempDir dir;
+  const std::string folder = dir.file("no such folder");
+  Tables t;
+  t.Load(folder);  // nothing there: a first run
+  EXPECT_EQ("ファイル " + folder + "\\ProcessList.dat を作成できません", ErrorOf([&] { t.Save(folder); }));
+}
