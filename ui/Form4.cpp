@@ -1,0 +1,80 @@
+#include "ui/Form4.h"
+
+#include "res/resource.h"
+
+namespace ui {
+
+namespace {
+
+enum : UINT { kTreeId = 100, kOkId = 101, kCancelId = 102 };
+
+// Neither button takes IDOK or IDCANCEL: the dialog manager turns Enter and Esc
+// into those commands, and in this window they are to press nothing.
+const toolkit::TControlArgs kLabel1{8, 4, 221, 12, "フォルダを選択してください"};
+const toolkit::TControlArgs kShellTreeView1{4, 20, 225, 237, "", 0, WS_EX_CLIENTEDGE, kTreeId};
+const toolkit::TControlArgs kButton1{8, 264, 75, 25, "OK", 0, 0, kOkId};
+const toolkit::TControlArgs kButton2{88, 264, 75, 25, "キャンセル", 0, 0, kCancelId};
+
+// The class icon: the program's own, or the system's application icon when the
+// executable carries none (the test programs). Both are shared icons.
+HICON ProgramClassIcon() {
+  HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VANTRY));
+  return icon ? icon : ::LoadIconA(nullptr, IDI_APPLICATION);
+}
+
+}  // namespace
+
+TForm4::TForm4(HWND owner) {
+  CreateTopLevel(kClassName, "Form4", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                 WS_EX_CONTROLPARENT, 465, 101, 240, 330, owner, ProgramClassIcon());
+  SetMinSize(240, 330);
+  SetMaxSize(240, 330);
+  SetFont(toolkit::CreateProgramFont());
+
+  // The label names no control, so '&' and the like are shown as they stand.
+  toolkit::CreateChild(Handle(), "STATIC", kLabel1, SS_LEFT | SS_NOPREFIX);
+  ShellTreeView1.OnEditing = [this](HTREEITEM node) { return ShellTreeView1Editing(node); };
+  ShellTreeView1.Create(Handle(), kShellTreeView1);
+  Button1.Create(Handle(), kButton1);
+  Button2.Create(Handle(), kButton2);
+  Button1.OnClick = [this] { Button1Click(); };
+  Button2.OnClick = [this] { Button2Click(); };
+  focus_ = ShellTreeView1.Handle();
+}
+
+void TForm4::Button1Click() {
+  Tag = kPickerConfirmed;
+  EndModal(toolkit::mrOk);
+}
+
+void TForm4::Button2Click() { EndModal(toolkit::mrCancel); }
+
+bool TForm4::ShellTreeView1Editing(HTREEITEM) { return false; }
+
+LRESULT TForm4::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      // Anything else is IDOK or IDCANCEL from Enter or Esc, which do nothing here.
+      Button1.HandleCommand(wp, lp) || Button2.HandleCommand(wp, lp);
+      return 0;
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      if (ShellTreeView1.HandleNotify(reinterpret_cast<const NMHDR*>(lp), &result)) return result;
+      break;
+    }
+    case WM_ACTIVATE:
+      // A plain window gives the keyboard to itself when activated; give it back to
+      // the control that had it, as a dialog does.
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(Handle(), focus)) focus_ = focus;
+      } else if (focus_ && ::IsWindow(focus_)) {
+        ::SetFocus(focus_);
+        return 0;
+      }
+      break;
+  }
+  return TWindow::HandleMessage(msg, wp, lp);
+}
+
+}  // namespace ui

@@ -1,0 +1,65 @@
+// The about dialog ("バージョン"): the program's icon, title and version, the
+// author line and a link that opens the home page through the shell. Made once at
+// start and shown again for each use; its contents never change.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "toolkit/Controls.h"
+#include "toolkit/Handle.h"
+#include "toolkit/Window.h"
+
+namespace ui {
+
+class TOKBottomDlg : public toolkit::TWindow {
+public:
+  static constexpr char kClassName[] = "VantryTOKBottomDlg";
+  static constexpr char kHomePage[] = "https://vantry.example/";
+
+  // The shell call behind the link, with ShellExecuteA's arguments. Its result is
+  // not examined: a page that cannot be opened is the shell's or the browser's to
+  // report. Tests put their own here to see the call without opening a browser.
+  using TShellOpen = std::function<void(HWND owner, const std::string& operation,
+                                        const std::string& file, const std::string& parameters,
+                                        const std::string& directory, int showCommand)>;
+  TShellOpen ShellOpen;
+
+  explicit TOKBottomDlg(HWND owner = nullptr);
+
+  void Label5Click();
+  void OKBtnClick();
+
+  HWND Label5Handle() const { return Label5; }
+  HWND OKBtnHandle() const { return OKBtn.Handle(); }
+
+protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+  struct FontTraits {
+    static void Close(HFONT font) { ::DeleteObject(font); }
+  };
+  using FontHandle = toolkit::UniqueHandle<HFONT, nullptr, FontTraits>;
+
+  HWND CreateLabel(const toolkit::TControlArgs& args, HFONT font, DWORD style = 0);
+
+  toolkit::IconHandle icon_;  // the 48 × 48 picture of Image1
+  FontHandle titleFont_;      // Label1
+  FontHandle versionFont_;    // Label2
+  FontHandle linkFont_;       // Label5
+  HWND Image1 = nullptr;
+  HWND Label1 = nullptr;
+  HWND Label2 = nullptr;
+  HWND Label3 = nullptr;
+  HWND Label4 = nullptr;
+  HWND Label5 = nullptr;
+  toolkit::TButton OKBtn;
+};
+
+// The folder of the running executable, with a trailing backslash.
+std::string ProgramFolderWithBackslash();
+
+}  // namespace ui
