@@ -1,0 +1,132 @@
+#include "ui/Startup.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "toolkit/ComRef.h"
+
+namespace ui {
+
+namespace {
+
+const std::string* g_startupFolderOverride = nullptr;
+
+// True when the text's last character is a path separator. In CP932 the byte of
+// "\" is also the second byte of characters such as "ソ" and "表", so the last
+// character has to be found by walking from the front.
+bool EndsWithSeparator(const std::string& text) {
+  size_t last = std::string::npos;
+  for (size_t i = 0; i < text.size(); ++i) {
+    last = i;
+    if (::IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) ++i;
+  }
+  return last != std::string::npos && last == text.size() - 1 && text[last] == '\\';
+}
+
+std::string WithSeparator(const std::string& folder) {
+  return EndsWithSeparator(folder) ? folder : folder + "\\";
+}
+
+bool IsFile(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// An item-id list handed out by the shell, given back to the allocator it came from.
+class ShellItemList {
+public:
+  explicit ShellItemList(IMalloc* allocator) : allocator_(allocator) {}
+  ~ShellItemList() {
+    if (list_) allocator_->Free(list_);
+  }
+  ShellItemList(const ShellItemList&) = delete;
+  ShellItemList& operator=(const ShellItemList&) = delete;
+  LPITEMIDLIST* put() { return &list_; }
+  LPCITEMIDLIST get() const { return list_; }
+
+private:
+  IMalloc* allocator_;
+  LPITEMIDLIST list_ = nullptr;
+};
+
+int ShowCommandOf(TWindowState state) {
+  switch (state) {
+    case wsMinimized: return SW_MINIMIZE;
+    case wsMaximized: return SW_SHOWMAXIMIZED;
+    default: return SW_SHOWNORMAL;
+  }
+}
+
+std::wstring Widen(const std::string& text) {
+  int n = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::vector<wchar_t> wide(static_cast<size_t>(n));
+  if (::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n) != n)
+    return std::wstring();
+  return std::wstring(wide.data());
+}
+
+}  // namespace
+
+std::string GetStartupFolder(HWND owner) {
+  if (g_startupFolderOverride) return *g_startupFolderOverride;
+
+  toolkit::ComRef<IMalloc> allocator;
+  if (::SHGetMalloc(allocator.put()) != S_OK || !allocator) return std::string();
+  ShellItemList list(allocator.get());
+  if (::SHGetSpecialFolderLocation(owner, CSIDL_STARTUP, list.put()) != S_OK || !list.get())
+    return std::string();
+  char buffer[MAX_PATH + 1] = {};
+  if (!::SHGetPathFromIDListA(list.get(), buffer)) return std::string();
+  std::string folder = buffer;
+  // Only a drive's root comes with its separator ("C:\").
+  if (folder.size() > 3 && EndsWithSeparator(folder)) folder.pop_back();
+  return folder;
+}
+
+bool CreateShortCut(const std::string& linkFile, const std::string& target,
+                    const std::string& arguments, const std::string& workingDirectory,
+                    TWindowState state) {
+  toolkit::ComRef<IShellLinkA> link;
+  if (::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                         IID_IShellLinkA, link.putVoid()) != S_OK ||
+      !link)
+    return false;
+  if (link->SetPath(target.c_str()) != S_OK) return false;
+  if (link->SetArguments(arguments.c_str()) != S_OK) return false;
+  if (link->SetWorkingDirectory(workingDirectory.c_str()) != S_OK) return false;
+  if (link->SetShowCmd(ShowCommandOf(state)) != S_OK) return false;
+
+  std::wstring wideName = Widen(linkFile);
+  if (wideName.empty()) return false;
+  toolkit::ComRef<IPersistFile> file;
+  if (link->QueryInterface(IID_IPersistFile, file.putVoid()) != S_OK || !file) return false;
+  return file->Save(wideName.c_str(), FALSE) == S_OK;
+}
+
+void ApplyStartupRegistration(bool registered, const std::string& programFolder,
+                              const std::string& exePath, const std::string& startupFolder) {
+  // Without both folders the paths below would name the root of the current
+  // drive: better no registration than a shortcut (or a deletion) there.
+  if (startupFolder.empty() || programFolder.empty()) return;
+  const std::string link = WithSeparator(startupFolder) + kStartupLinkName;
+  const std::string temporary = WithSeparator(programFolder) + kTemporaryLinkName;
+
+  if (registered && !IsFile(link))
+    CreateShortCut(temporary, exePath, std::string(), WithSeparator(programFolder), wsNormal);
+  // Also picks up a "VYT.lnk" that an earlier failed move left behind. MoveFileA
+  // never replaces, so a "VTY.lnk" already there stays as it is.
+  ::MoveFileA(temporary.c_str(), link.c_str());
+  if (!registered && IsFile(link)) ::DeleteFileA(link.c_str());
+}
+
+TStartupFolderOverride::TStartupFolderOverride(std::string folder)
+    : folder_(std::move(folder)), previous_(g_startupFolderOverride) {
+  g_startupFolderOverride = &folder_;
+}
+
+TStartupFolderOverride::~TStartupFolderOverride() { g_startupFolderOverride = previous_; }
+
+}  // namespace ui
