@@ -61,6 +61,9 @@ HWND TShellTreeView::Create(HWND parent, const toolkit::TControlArgs& args) {
       !desktopPidl)
     throw std::runtime_error("デスクトップのフォルダを開けませんでした");
 
+  // The tree view class of the common controls is registered on request only.
+  INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TREEVIEW_CLASSES};
+  ::InitCommonControlsEx(&classes);
   // No TVS_LINESATROOT: the desktop alone stands at the root and needs no line.
   hwnd_ = toolkit::CreateChild(parent, WC_TREEVIEWA, args,
                                WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS |
