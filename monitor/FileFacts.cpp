@@ -5,6 +5,7 @@
 #include "toolkit/DateTimeText.h"
 #include "toolkit/FindFile.h"
 #include "toolkit/Handle.h"
+#include "toolkit/Wow64.h"
 
 namespace monitor {
 
@@ -36,10 +37,17 @@ bool MayExtractIcon(const std::string& path, const toolkit::TImageList& images) 
 }  // namespace
 
 bool FileExists(const std::string& path, std::string* modified) {
-  toolkit::TFindFile search(path);
-  if (!search.found()) return false;
-  if (search.data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-  return DosTimeText(search.data().ftLastWriteTime, modified);
+  // A 64-bit process's path in System32 names the real System32; looked up through
+  // the redirection, a 64-bit-only program would count as deleted.
+  WIN32_FIND_DATAA entry;
+  {
+    toolkit::TWow64RedirectionOff realSystem32;
+    toolkit::TFindFile search(path);
+    if (!search.found()) return false;
+    entry = search.data();
+  }
+  if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  return DosTimeText(entry.ftLastWriteTime, modified);
 }
 
 void ResetImageList(toolkit::TImageList& ImageList1, HICON fallbackIcon) {

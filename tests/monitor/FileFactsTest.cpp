@@ -133,3 +133,22 @@ TEST(FileFacts, AFileWithoutIconsAndTheMarkersShowTheFallbackIcon) {
     EXPECT_EQ(0, t.rows[i].ImageIndex);
   }
 }
+
+// A 64-bit process's path names the real System32, which a 32-bit program is
+// normally redirected away from: a file there must count as existing.
+TEST(FileFacts, AFileOnlyInTheRealSystem32Exists) {
+  BOOL wow64 = FALSE;
+  ::IsWow64Process(::GetCurrentProcess(), &wow64);
+  if (!wow64) GTEST_SKIP() << "not a 64-bit system";
+  char windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryA(windows, MAX_PATH);
+  std::string name = "vantry-only64-" + std::to_string(::GetCurrentProcessId()) + ".exe";
+  std::string real = std::string(windows) + "\\Sysnative\\" + name;
+  testsupport::WriteFileBytes(real, "x");
+  std::string seen = std::string(windows) + "\\system32\\" + name;
+  bool visibleThroughRedirection = ::GetFileAttributesA(seen.c_str()) != INVALID_FILE_ATTRIBUTES;
+  bool exists = monitor::FileExists(seen);
+  ::DeleteFileA(real.c_str());
+  EXPECT_FALSE(visibleThroughRedirection);  // the fault this guards against
+  EXPECT_TRUE(exists);
+}
