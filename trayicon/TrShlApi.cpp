@@ -448,6 +448,7 @@ DWORD ParseFileVersionText(const std::string& text) {
     DWORD value = 0;
     while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 5)
       value = value * 10 + static_cast<DWORD>(text[at++] - '0');
+    out = value;
     return at > start && value <= 0xFFFF;
   };
   DWORD major = 0, minor = 0;
