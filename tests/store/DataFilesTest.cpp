@@ -345,11 +345,3 @@ TEST(DataFiles, FileThatCannotBeReplacedStaysWhole) {
   EXPECT_EQ(list, ReadFileBytes(ProcessListFile(dir)));
   EXPECT_FALSE(Exists(ProcessListFile(dir) + ".tmp"));
 }
-
-TEST(DataFiles, MissingFolderGivesTheCreateMessage) {
-  TempDir dir;
-  const std::string folder = dir.file("no such folder");
-  Tables t;
-  t.Load(folder);  // nothing there: a first run
-  EXPECT_EQ("ファイル " + folder + "\\ProcessList.dat を作成できません", ErrorOf([&] { t.Save(folder); }));
-}

@@ -65,14 +65,3 @@ TEST(LineBuffer, EveryLineIsWrittenWithCrLf) {
   buffer.Clear();
   EXPECT_EQ("", buffer.Text());
 }
-
-TEST(LineBuffer, TextReadBackGivesTheSameLines) {
-  store::TLineBuffer buffer;
-  buffer.SetText("a\rb\n\nc");
-  store::TLineBuffer again;
-  again.SetText(buffer.Text());
-  ASSERT_EQ(4, again.Count());
-  EXPECT_EQ(buffer.Text(), again.Text());
-  again.Delete(0);
-  EXPECT_EQ("b", again[0]);
-}
