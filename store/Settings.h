@@ -1,0 +1,81 @@
+// The settings file Inf.ini beside the executable. While the program runs, the
+// settings live only in the controls of the settings tab; this file is read into
+// them once at start and written from them once at the orderly end.
+//
+// The current form is an INI file read and written through the profile functions:
+//
+//   [Information] Version=1.30
+//   [Start]       TaskTorrey (start in tray), StartUp (register at start-up)
+//   [Compare]     DeleteCheck, Notice
+//   [Integer]     Interval, Log
+//   [Ignore]      ListCout (sic: other versions read this very name), Path0, Path1, ...
+//
+// The writer empties the file first, so a file it wrote begins with the line
+// "[Information]", and that first line alone tells the reader the form. The older
+// line forms are read by OldSettings and replaced at the end of that run.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "store/LineBuffer.h"
+#include "toolkit/Controls.h"
+#include "toolkit/ListView.h"
+
+namespace store {
+
+extern const char kSettingsFileName[];  // "Inf.ini"
+
+std::string SettingsPath(const std::string& folder);
+
+// The controls that hold the settings.
+struct TSettingsControls {
+  toolkit::TCheckBox& CheckBox3;  // start in tray
+  toolkit::TCheckBox& CheckBox4;  // register at start-up; its OnClick registers
+  toolkit::TCheckBox& CheckBox5;  // check deletions
+  toolkit::TCheckBox& CheckBox1;  // notify changes
+  toolkit::TSpinEdit& SpinEdit1;  // interval in seconds, 1 to 60
+  toolkit::TSpinEdit& SpinEdit2;  // maximum log entries, 10 to 200
+  toolkit::TListView& ListView4;  // ignored folders, one row per folder
+};
+
+// What reading made of the file. One that was there but was not read (an
+// unrecognised first line, an older form with a broken number, or never reached)
+// is copied aside to Inf.ini.bak before the write replaces it.
+struct TSettingsFileState {
+  bool Loaded = false;
+};
+
+// Shows a plain notice (a message box with OK only) and returns when it is closed.
+using TNotice = std::function<void(const std::string& text)>;
+
+// "無視するフォルダを読み込めませんでした", and "%s に書き込めません" for a path.
+extern const char kIgnoredFoldersNotReadNotice[];
+std::string CannotWriteMessage(const std::string& path);
+
+// Reads the file into the controls. A missing file or an unrecognised first line
+// leaves every control as it is (the defaults). Flags that are on switch their
+// box on, which runs its OnClick (CheckBox4's registers at start-up); flags that
+// are off touch nothing. When the ignored folders cannot be read, `notice` shows
+// "無視するフォルダを読み込めませんでした", the list is left empty and reading
+// goes on. Throws "ファイル %s は開けません" for a file that cannot be read and
+// "'%s' is not a valid integer value" for a broken number line of an older form
+// (the settings after it keep their values).
+void ReadSettings(const std::string& iniPath, TLineBuffer& Memo2, const TSettingsControls& controls,
+                  const TNotice& notice, TSettingsFileState& state);
+
+// Writes one key; false when it could not be written. The real one is
+// WritePrivateProfileStringA; tests put in one that fails on demand.
+using TProfileWriter = bool (*)(const char* section, const char* key, const char* value,
+                                const char* iniPath);
+bool WriteProfileKey(const char* section, const char* key, const char* value, const char* iniPath);
+
+// Empties the file, then writes every key in order. Throws
+// "ファイル %s を作成できません" when the file cannot be emptied (nothing is
+// written then) and "%s に書き込めません" at the first key that cannot be written
+// (the keys after it are not written).
+void WriteSettings(const std::string& iniPath, TLineBuffer& Memo2,
+                   const TSettingsControls& controls, TSettingsFileState& state,
+                   TProfileWriter writeKey = WriteProfileKey);
+
+}  // namespace store

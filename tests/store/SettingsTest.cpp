@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "store/Settings.h"
+
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+using testsupport::WriteFileBytes;
+
+namespace {
+
+// The settings tab's controls at their designed defaults, and what reading reports.
+struct SettingsTab {
+  toolkit::TCheckBox CheckBox3;
+  toolkit::TCheckBox CheckBox4;
+  toolkit::TCheckBox CheckBox5;
+  toolkit::TCheckBox CheckBox1;
+  toolkit::TSpinEdit SpinEdit1{1, 60, 10};
+  toolkit::TSpinEdit SpinEdit2{10, 200, 100};
+  toolkit::TListView ListView4;
+  store::TLineBuffer Memo2;
+  store::TSettingsFileState state;
+  std::vector<std::string> notices;
+  store::TSettingsControls controls{CheckBox3, CheckBox4, CheckBox5, CheckBox1,
+                                    SpinEdit1, SpinEdit2, ListView4};
+
+  void Read(const std::string& path) {
+    store::ReadSettings(
+        path, Memo2, controls, [this](const std::string& text) { notices.push_back(text); },
+        state);
+  }
+  void Write(const std::string& path, store::TProfileWriter writer = store::WriteProfileKey) {
+    store::WriteSettings(path, Memo2, controls, state, writer);
+  }
+  std::vector<std::string> Folders() const {
+    std::vector<std::string> folders;
+    for (const auto& row : ListView4.Items()) folders.push_back(row.Caption);
+    return folders;
+  }
+  void ExpectDefaults() const {
+    EXPECT_FALSE(CheckBox3.Checked());
+    EXPECT_FALSE(CheckBox4.Checked());
+    EXPECT_FALSE(CheckBox5.Checked());
+    EXPECT_FALSE(CheckBox1.Checked());
+    EXPECT_EQ(10, SpinEdit1.Value());
+    EXPECT_EQ(100, SpinEdit2.Value());
+    EXPECT_EQ(0, ListView4.Count());
+  }
+};
+
+// An Inf.ini of the current form with the given [Integer] and [Ignore] lines.
+std::string CurrentForm(const std::string& start, const std::string& integer,
+                        const std::string& ignore) {
+  return "[Information]\r\nVersion=1.30\r\n[Start]\r\n" + start + "[Compare]\r\n[Integer]\r\n" +
+         integer + "[Ignore]\r\n" + ignore;
+}
+
+std::string Value(const std::string& path, const char* section, const char* key) {
+  char buffer[256] = {};
+  ::GetPrivateProfileStringA(section, key, "(absent)", buffer, sizeof buffer, path.c_str());
+  return buffer;
+}
+
+}  // namespace
+
+TEST(SettingsFile, MissingFileGivesDefaultsAndIsWrittenInTheCurrentForm) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  SettingsTab tab;
+  tab.Read(path);
+  tab.ExpectDefaults();
+  EXPECT_TRUE(tab.notices.empty());
+  tab.Write(path);
+  const std::string bytes = ReadFileBytes(path);
+  EXPECT_EQ(0u, bytes.find("[Information]\r\nVersion=1.30\r\n")) << bytes;
+  // Sections in the order written, each key on a line of its own.
+  size_t at = 0;
+  for (const char* line : {"[Start]\r\n", "TaskTorrey=0\r\n", "StartUp=0\r\n", "[Compare]\r\n",
+                           "DeleteCheck=0\r\n", "Notice=0\r\n", "[Integer]\r\n", "Interval=10\r\n",
+                           "Log=100\r\n", "[Ignore]\r\n", "ListCout=0\r\n"}) {
+    size_t found = bytes.find(line, at);
+    ASSERT_NE(std::string::npos, found) << line << " in\n" << bytes;
+    at = found;
+  }
+  EXPECT_EQ(std::string::npos, bytes.find("Path"));
+}
+
+TEST(SettingsFile, WrittenFileReadsBackToTheSameBytes) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  SettingsTab first;
+  first.CheckBox3.SetChecked(true);
+  first.CheckBox5.SetChecked(true);
+  first.CheckBox1.SetChecked(true);
+  first.SpinEdit1.SetValue(45);
+  first.SpinEdit2.SetValue(10);
+  first.ListView4.Add("C:\\Program Files\\表示");
+  first.ListView4.Add("<>");
+  first.ListView4.Add("D:\\ツール\\ソフト");
+  first.Write(path);
+  const std::string written = ReadFileBytes(path);
+
+  SettingsTab second;
+  second.Read(path);
+  EXPECT_TRUE(second.CheckBox3.Checked());
+  EXPECT_FALSE(second.CheckBox4.Checked());
+  EXPECT_TRUE(second.CheckBox5.Checked());
+  EXPECT_TRUE(second.CheckBox1.Checked());
+  EXPECT_EQ(45, second.SpinEdit1.Value());
+  EXPECT_EQ(10, second.SpinEdit2.Value());
+  EXPECT_EQ(first.Folders(), second.Folders());
+  second.Write(path);
+  EXPECT_EQ(written, ReadFileBytes(path));
+}
+
+TEST(SettingsFile, IntegersAreDecimalOrHexAndBroughtIntoRange) {
+  struct Case {
+    const char* text;
+    int interval;
+  } cases[] = {{"0", 1}, {"99", 60}, {"abc", 10}, {"0x1E", 30}, {"0X1e", 30}, {"0x", 10},
+               {"-5", 1}, {"  25  ", 25}, {"", 10}, {"30x", 10}};
+  for (const Case& c : cases) {
+    TempDir dir;
+    const std::string path = store::SettingsPath(dir.path());
+    WriteFileBytes(path, CurrentForm("", std::string("Interval=") + c.text + "\r\n", ""));
+    SettingsTab tab;
+    tab.Read(path);
+    EXPECT_EQ(c.interval, tab.SpinEdit1.Value()) << "Interval=" << c.text;
+  }
+  for (auto [text, log] : {std::pair<const char*, int>{"5", 10}, {"500", 200}, {"150", 150}}) {
+    TempDir dir;
+    const std::string path = store::SettingsPath(dir.path());
+    WriteFileBytes(path, CurrentForm("", std::string("Log=") + text + "\r\n", ""));
+    SettingsTab tab;
+    tab.Read(path);
+    EXPECT_EQ(log, tab.SpinEdit2.Value()) << "Log=" << text;
+  }
+}
+
+TEST(SettingsFile, FlagsAreOnForAnyNonZeroInteger) {
+  for (auto [text, on] : {std::pair<const char*, bool>{"2", true}, {"1", true}, {"yes", false},
+                          {"0", false}, {"0x10", true}}) {
+    TempDir dir;
+    const std::string path = store::SettingsPath(dir.path());
+    WriteFileBytes(path, CurrentForm(std::string("TaskTorrey=") + text + "\r\n", "", ""));
+    SettingsTab tab;
+    tab.Read(path);
+    EXPECT_EQ(on, tab.CheckBox3.Checked()) << "TaskTorrey=" << text;
+  }
+}
+
+TEST(SettingsFile, KeysAreFoundWhateverTheirLetterCase) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  WriteFileBytes(path, "[Information]\r\n[start]\r\ntasktorrey=1\r\n[INTEGER]\r\nINTERVAL=7\r\n"
+                       "[ignore]\r\nlistcout=2\r\npath1=B\r\nPATH0=A\r\n");
+  SettingsTab tab;
+  tab.Read(path);
+  EXPECT_TRUE(tab.CheckBox3.Checked());
+  EXPECT_EQ(7, tab.SpinEdit1.Value());
+  EXPECT_EQ((std::vector<std::string>{"A", "B"}), tab.Folders());
+}
+
+TEST(SettingsIgnoredFolders, MissingPathKeysReadAsPlaceholders) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  WriteFileBytes(path, CurrentForm("", "", "ListCout=3\r\nPath0=C:\\A\r\nPath2=C:\\C\r\n"));
+  SettingsTab tab;
+  tab.Read(path);
+  EXPECT_EQ((std::vector<std::string>{"C:\\A", "<>", "C:\\C"}), tab.Folders());
+  // Keys numbered ListCout and above are not read.
+  WriteFileBytes(path, CurrentForm("", "", "ListCout=1\r\nPath0=C:\\A\r\nPath1=C:\\B\r\n"));
+  SettingsTab fewer;
+  fewer.Read(path);
+  EXPECT_EQ((std::vector<std::string>{"C:\\A"}), fewer.Folders());
+}
+
+TEST(SettingsIgnoredFolders, NegativeCountGivesNoRows) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  WriteFileBytes(path, CurrentForm("", "", "ListCout=-1\r\nPath0=C:\\A\r\n"));
+  SettingsTab tab;
+  tab.ListView4.Add("left from before");
+  tab.Read(path);
+  EXPECT_EQ(0, tab.ListView4.Count());
+}
+
+TEST(SettingsIgnoredFolders, AbsurdCountIsBoundedBeyondTheLastKeyPresent) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  WriteFileBytes(path, CurrentForm("", "",
+                                   "ListCout=2147483647\r\nPath0=C:\\A\r\nPath05=no\r\n"
+                                   "Path4=C:\\E\r\nPathX=no\r\n"));
+  SettingsTab tab;
+  tab.Read(path);
+  ASSERT_EQ(5 + 1000, tab.ListView4.Count());
+  EXPECT_EQ("C:\\A", tab.ListView4[0].Caption);
+  EXPECT_EQ("<>", tab.ListView4[1].Caption);
+  EXPECT_EQ("C:\\E", tab.ListView4[4].Caption);
+  EXPECT_EQ("<>", tab.ListView4[5 + 999].Caption);
+  EXPECT_TRUE(tab.notices.empty());
+}
+
+TEST(SettingsIgnoredFolders, TextsAreReadUpTo2047Bytes) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  const std::string longFolder = "C:\\" + std::string(3000, 'a');
+  WriteFileBytes(path, CurrentForm("", "", "ListCout=1\r\nPath0=" + longFolder + "\r\n"));
+  SettingsTab tab;
+  tab.Read(path);
+  ASSERT_EQ(1, tab.ListView4.Count());
+  EXPECT_EQ(longFolder.substr(0, 2047), tab.ListView4[0].Caption);
+}
+
+TEST(SettingsIgnoredFolders, WrittenInListOrderAndAnEmptyListWritesNoPathKey) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  SettingsTab tab;
+  for (const char* folder : {"C:\\Z", "C:\\A", "C:\\M"}) tab.ListView4.Add(folder);
+  tab.Write(path);
+  EXPECT_EQ("3", Value(path, "Ignore", "ListCout"));
+  EXPECT_EQ("C:\\Z", Value(path, "Ignore", "Path0"));
+  EXPECT_EQ("C:\\A", Value(path, "Ignore", "Path1"));
+  EXPECT_EQ("C:\\M", Value(path, "Ignore", "Path2"));
+  tab.ListView4.Clear();
+  tab.Write(path);
+  EXPECT_EQ("0", Value(path, "Ignore", "ListCout"));
+  EXPECT_EQ("(absent)", Value(path, "Ignore", "Path0"));
+}
+
+TEST(SettingsFile, UnrecognisedFirstLineIsNotReadAndIsKeptAside) {
+  for (const char* text : {"[information]\r\n[Start]\r\nTaskTorrey=1\r\n",
+                           "\r\n[Information]\r\n[Start]\r\nTaskTorrey=1\r\n",
+                           "Ver1.30\r\n1\r\n1\r\n1\r\n1\r\n"}) {
+    TempDir dir;
+    const std::string path = store::SettingsPath(dir.path());
+    WriteFileBytes(path, text);
+    SettingsTab tab;
+    tab.Read(path);
+    tab.ExpectDefaults();
+    tab.Write(path);
+    EXPECT_EQ(0u, ReadFileBytes(path).find("[Information]\r\n"));
+    EXPECT_EQ(text, ReadFileBytes(path + ".bak"));
+  }
+}
+
+TEST(SettingsFile, FlagsOffInTheFileRunNoClickHandler) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  SettingsTab off;
+  int clicks = 0;
+  off.CheckBox4.OnClick = [&] { ++clicks; };
+  WriteFileBytes(path, CurrentForm("TaskTorrey=1\r\nStartUp=0\r\n", "", ""));
+  off.Read(path);
+  EXPECT_EQ(0, clicks);
+
+  SettingsTab on;
+  on.CheckBox4.OnClick = [&] { ++clicks; };
+  WriteFileBytes(path, CurrentForm("StartUp=1\r\n", "", ""));
+  on.Read(path);
+  EXPECT_EQ(1, clicks);
+  EXPECT_TRUE(on.CheckBox4.Checked());
+}
+
+TEST(SettingsWrite, ReadOnlyFileCannotBeCreatedAndStaysAsItWas) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  const std::string old = CurrentForm("TaskTorrey=1\r\n", "", "");
+  WriteFileBytes(path, old);
+  ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  SettingsTab tab;
+  tab.Read(path);
+  try {
+    tab.Write(path);
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ("ファイル " + path + " を作成できません", std::string(e.what()));
+  }
+  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(old, ReadFileBytes(path));
+}
+
+namespace {
+
+int g_keysLeft = 0;
+
+// Writes the first g_keysLeft keys for real, then fails: a disk that fills up.
+bool FailingAfterSomeKeys(const char* section, const char* key, const char* value,
+                          const char* path) {
+  if (g_keysLeft-- <= 0) return false;
+  return store::WriteProfileKey(section, key, value, path);
+}
+
+}  // namespace
+
+TEST(SettingsWrite, FailingKeyStopsTheWriteWithItsMessage) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  SettingsTab tab;
+  tab.CheckBox5.SetChecked(true);
+  tab.SpinEdit1.SetValue(20);
+  g_keysLeft = 4;  // Version, TaskTorrey, StartUp, DeleteCheck
+  try {
+    tab.Write(path, FailingAfterSomeKeys);
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(path + " に書き込めません", std::string(e.what()));
+  }
+  EXPECT_EQ("1", Value(path, "Compare", "DeleteCheck"));
+  EXPECT_EQ("(absent)", Value(path, "Compare", "Notice"));
+  EXPECT_EQ("(absent)", Value(path, "Integer", "Interval"));
+  EXPECT_EQ("(absent)", Value(path, "Ignore", "ListCout"));
+}
+
+TEST(SettingsWrite, EmptyingFailsBeforeAnyKeyIsWritten) {
+  TempDir dir;
+  // A folder where the file should be: it can be neither emptied nor replaced.
+  const std::string path = store::SettingsPath(dir.path());
+  ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
+  SettingsTab tab;
+  int keys = 0;
+  static int* counter = nullptr;
+  counter = &keys;
+  try {
+    tab.Write(path, [](const char*, const char*, const char*, const char*) {
+      ++*counter;
+      return true;
+    });
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ("ファイル " + path + " を作成できません", std::string(e.what()));
+  }
+  EXPECT_EQ(0, keys);
+}
