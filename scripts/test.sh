@@ -24,6 +24,7 @@ unset DISPLAY
 vantry_ensure_display
 echo "test: Wine prefix $WINEPREFIX, display $DISPLAY"
 vantry_prepare_prefix
+vantry_start_session
 
 cd "$build"
-ctest --output-on-failure -j2 --timeout 300 "$@"
+ctest --output-on-failure -j2 --timeout 120 "$@"

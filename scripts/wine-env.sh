@@ -52,3 +52,11 @@ vantry_ensure_display() {
   export DISPLAY=":$num"
   export VANTRY_XVFB_PID
 }
+
+# Starts the Wine session before the tests: a persistent server, the virtual
+# desktop and the system services. Without it the first test programs start them
+# all at once, and a test that happens to be first can wait on them for minutes.
+vantry_start_session() {
+  wineserver -p
+  timeout 120 wine cmd /c exit >/dev/null 2>&1 || true
+}

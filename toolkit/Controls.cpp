@@ -105,20 +105,21 @@ void TSpinEdit::ShowText() {
 }
 
 HWND TSpinEdit::Create(HWND parent, const TControlArgs& args) {
+  // The designed width holds the edit and the arrows beside it. A thin border and
+  // narrow arrows leave three digits room.
+  constexpr int kArrowsWidth = 13;
   TControlArgs editArgs = args;
   editArgs.Caption = text_;
-  edit_ = CreateChild(parent, "EDIT", editArgs, WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER);
+  editArgs.Width = args.Width - kArrowsWidth;
+  edit_ = CreateChild(parent, "EDIT", editArgs, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_NUMBER);
   if (!edit_) return nullptr;
-  ::SetWindowLongPtrA(edit_, GWL_EXSTYLE,
-                      ::GetWindowLongPtrA(edit_, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
-  ::SetWindowPos(edit_, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  ::SendMessageA(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 0));
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE));
-  // The arrows attach to the edit's right edge, inside the designed width.
   updown_ = ::CreateWindowExA(0, UPDOWN_CLASSA, "",
-                              WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS |
-                                  UDS_NOTHOUSANDS | UDS_SETBUDDYINT,
-                              0, 0, 0, 0, parent, nullptr, instance, nullptr);
+                              WS_CHILD | WS_VISIBLE | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
+                                  UDS_SETBUDDYINT,
+                              args.Left + editArgs.Width, args.Top, kArrowsWidth, args.Height,
+                              parent, nullptr, instance, nullptr);
   ::SendMessageA(updown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
   ::SendMessageA(updown_, UDM_SETRANGE32, min_, max_);
   ShowText();

@@ -8,18 +8,19 @@ namespace toolkit {
 
 HWND TPageControl::Create(HWND parent, const TControlArgs& args,
                           const std::vector<std::string>& captions) {
-  tab_ = CreateChild(parent, WC_TABCONTROLA, args, WS_TABSTOP | WS_CLIPSIBLINGS);
+  TControlArgs tabArgs = args;
+  tabArgs.ExStyle |= WS_EX_CONTROLPARENT;  // tabbing walks on into the active page
+  tab_ = CreateChild(parent, WC_TABCONTROLA, tabArgs, WS_TABSTOP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
   if (!tab_) return nullptr;
   for (size_t i = 0; i < captions.size(); ++i) {
     TCITEMA item = {};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<char*>(captions[i].c_str());
     ::SendMessageA(tab_, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
-    // Pages are siblings of the tab control, above it in the z-order, so that
-    // their controls get the clicks and paint over the display area.
-    TControlArgs page;
-    pages_.push_back(CreateContainer(parent, page));
-    ::SetWindowPos(pages_.back(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // Pages are children of the tab control: they follow it in the keyboard order
+    // of the window, and their controls' messages reach the top-level window
+    // through the container.
+    pages_.push_back(CreateContainer(tab_, TControlArgs{}));
   }
   LayoutPages();
   SetActivePage(0);
@@ -40,9 +41,7 @@ void TPageControl::SetActivePage(int index) {
 void TPageControl::LayoutPages() {
   if (!tab_) return;
   RECT rc;
-  ::GetWindowRect(tab_, &rc);
-  HWND parent = ::GetParent(tab_);
-  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
+  ::GetClientRect(tab_, &rc);
   ::SendMessageA(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rc));
   for (HWND page : pages_)
     ::SetWindowPos(page, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,

@@ -1,5 +1,7 @@
-// A tab control with pages: each page is a container window laid over the tab
-// control's display area; choosing a tab shows its page and hides the others.
+// A tab control with pages: each page is a container window, a child of the tab
+// control laid over its display area; choosing a tab shows its page and hides the
+// others. The owner calls LayoutPages after resizing the tab control, before the
+// controls on the pages follow their anchors.
 #pragma once
 
 #include <windows.h>
