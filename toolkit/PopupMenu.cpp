@@ -3,21 +3,37 @@
 #include <memory>
 #include <type_traits>
 
-#include "toolkit/Application.h"
-
 namespace toolkit {
 
 namespace {
+
+const char kClassName[] = "VantryPopupOwner";
+
 struct MenuDeleter {
   void operator()(HMENU m) const { ::DestroyMenu(m); }
 };
 using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
+
 }  // namespace
 
-int TPopupMenu::Popup(int x, int y) {
+void TPopupMenu::Popup(int x, int y) {
   if (OnPopup) OnPopup(this);
+  HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  if (!window_) {
+    WNDCLASSA wc = {};
+    if (!::GetClassInfoA(instance, kClassName, &wc)) {
+      wc.lpfnWndProc = WindowProc;
+      wc.hInstance = instance;
+      wc.lpszClassName = kClassName;
+      ::RegisterClassA(&wc);
+    }
+    window_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0,
+                                    nullptr, nullptr, instance, nullptr));
+    if (!window_) return;
+    ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
   MenuHandle menu(::CreatePopupMenu());
-  if (!menu) return -1;
+  if (!menu) return;
   for (size_t i = 0; i < Items.size(); ++i) {
     const TMenuItem& item = Items[i];
     if (item.Caption == "-") {
@@ -25,22 +41,29 @@ int TPopupMenu::Popup(int x, int y) {
       continue;
     }
     UINT flags = MF_STRING | (item.Enabled ? MF_ENABLED : MF_GRAYED);
-    // Command ids start at 1: TrackPopupMenu reports 0 for "nothing chosen".
+    // Command ids start at 1: 0 would be "nothing chosen".
     ::AppendMenuA(menu.get(), flags, i + 1, item.Caption.c_str());
     if (item.Default) ::SetMenuDefaultItem(menu.get(), static_cast<UINT>(i + 1), FALSE);
   }
-  HWND owner = Application().Handle();
-  UINT chosen = static_cast<UINT>(::TrackPopupMenu(
-      menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, owner,
-      nullptr));
-  // A menu opened from a notification-area icon does not close on a click
-  // elsewhere unless its owner gets a message after it has been tracked.
-  ::PostMessageA(owner, WM_NULL, 0, 0);
-  if (chosen == 0 || chosen > Items.size()) return -1;
-  int index = static_cast<int>(chosen - 1);
-  TNotifyEvent handler = Items[index].OnClick;  // the handler may change Items
-  if (handler) handler(this);
-  return index;
+  // A menu closes on a click elsewhere only when its owner is the foreground
+  // window, and (for a menu of a notification-area icon) when the owner gets a
+  // message after the tracking.
+  ::SetForegroundWindow(window_.get());
+  ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, window_.get(), nullptr);
+  ::PostMessageA(window_.get(), WM_NULL, 0, 0);
+}
+
+LRESULT CALLBACK TPopupMenu::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<TPopupMenu*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (self && msg == WM_COMMAND && HIWORD(wp) == 0) {
+    size_t id = LOWORD(wp);
+    if (id >= 1 && id <= self->Items.size()) {
+      TNotifyEvent handler = self->Items[id - 1].OnClick;  // the handler may change Items
+      if (handler) handler(self);
+    }
+    return 0;
+  }
+  return ::DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 }  // namespace toolkit

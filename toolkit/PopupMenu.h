@@ -1,7 +1,9 @@
 // A popup menu: a list of captions with a handler each, shown at a screen
-// point. The menu is built when it pops up and tracked with the application
-// window as its owner; the chosen item's handler runs after the menu has closed,
-// so a handler may close windows or show dialogs freely.
+// point. The menu is built when it pops up and tracked with a hidden window of
+// its own as the owner. The chosen item's handler runs later, from the message
+// loop, when the system's posted command reaches that window: whoever opened the
+// menu (a tray icon inside its own message handling) has returned by then, so
+// a handler may close the window that owns it all.
 #pragma once
 
 #include <windows.h>
@@ -10,12 +12,13 @@
 #include <vector>
 
 #include "toolkit/Component.h"
+#include "toolkit/Handle.h"
 
 namespace toolkit {
 
 struct TMenuItem {
   std::string Caption;  // "-" is a separator line
-  TNotifyEvent OnClick;
+  TNotifyEvent OnClick;  // Sender is the menu
   bool Default = false;  // shown in bold
   bool Enabled = true;
 };
@@ -30,9 +33,15 @@ public:
   // Runs just before the menu is shown.
   TNotifyEvent OnPopup;
 
-  // Shows the menu at (x, y) and waits until it is closed; runs the chosen
-  // item's handler with this menu as Sender. Returns the chosen index, or -1.
-  int Popup(int x, int y);
+  // Shows the menu at (x, y) and returns when it has closed.
+  void Popup(int x, int y);
+
+  HWND Handle() const { return window_.get(); }
+
+private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+  WindowHandle window_;
 };
 
 }  // namespace toolkit

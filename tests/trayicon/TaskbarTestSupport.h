@@ -1,0 +1,67 @@
+// What the tray icon component's tests share: a shell that always takes the
+// icon (so the tests do not depend on a notification area being there) but
+// keeps the real timer, a form with a real window to own the component, and a
+// message pump that stops when something has happened.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "toolkit/Component.h"
+#include "trayicon/ShellSeam.h"
+
+namespace taskbartest {
+
+class AcceptingShell : public trayicon::TShellSeam {
+public:
+  bool NotifyIcon(DWORD message, NOTIFYICONDATAA& data) override {
+    calls.push_back(message);
+    lastIcon = data.hIcon;
+    return true;
+  }
+  DWORD LastError() override { return 0; }
+  POINT CursorPos() override { return POINT{700, 500}; }
+  void KillTimer(HWND window, UINT_PTR id) override {
+    ++timersKilled;
+    TShellSeam::KillTimer(window, id);
+  }
+  void Sleep(DWORD) override {}
+  DWORD ShellVersion() override { return 6u << 16; }
+
+  std::vector<DWORD> calls;  // NIM_ADD, NIM_MODIFY, NIM_DELETE in order
+  HICON lastIcon = nullptr;
+  int timersKilled = 0;
+};
+
+// A form whose window is shown, so the component can bring it to the front.
+class WindowForm : public toolkit::TWinControl {
+public:
+  WindowForm()
+      : hwnd_(::CreateWindowExA(0, "STATIC", "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                                200, 100, nullptr, nullptr, nullptr, nullptr)) {}
+  ~WindowForm() override { ::DestroyWindow(hwnd_); }
+  HWND__* WindowHandle() const override { return hwnd_; }
+
+private:
+  HWND hwnd_;
+};
+
+// Serves this thread's messages until `done` holds; gives up after ten seconds
+// so that a fault fails the test instead of hanging it.
+inline bool PumpUntil(const std::function<bool()>& done) {
+  DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > 10000) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+  return true;
+}
+
+}  // namespace taskbartest
