@@ -392,3 +392,70 @@ TEST_F(TrayTest, FrameThatDoesNotLoadAddsNoIcon) {
   EXPECT_TRUE(shell.calls.empty());
   EXPECT_FALSE(tray.TaskTrayIcon().Shown());
 }
+
+TEST_F(TrayTest, StartsWithTheDesignedValues) {
+  TTrayIcon tray(&form);
+  EXPECT_TRUE(tray.AutoPopup());
+  EXPECT_TRUE(tray.Icon().Empty());
+  EXPECT_EQ("TipHelp", tray.TipHelp());
+  EXPECT_FALSE(tray.Minimized());
+  EXPECT_TRUE(tray.Visible());
+  EXPECT_FALSE(tray.HideOnTaskBar());
+  EXPECT_EQ(-1, tray.ResourceIconID());
+  EXPECT_EQ(0, tray.ResourceIconList().Count());
+  EXPECT_EQ(0u, tray.Interval());
+  EXPECT_FALSE(tray.DoForegroundWindow());
+  EXPECT_TRUE(tray.CheckSingleDoubleClick());
+  EXPECT_EQ("", tray.BalloonHelpTitle());
+  EXPECT_EQ("", tray.BalloonHelpText());
+  EXPECT_EQ(0, tray.BalloonHelpTimeOut());
+  EXPECT_EQ(trayicon::bitNone, tray.BalloonHelpIcon());
+  EXPECT_EQ(nullptr, tray.LButtonPopupMenu());
+  EXPECT_EQ(nullptr, tray.RButtonPopupMenu());
+  EXPECT_EQ(nullptr, tray.AnimationThread());
+  EXPECT_TRUE(shell.calls.empty());  // creating it asks nothing of the shell
+}
+
+TEST_F(TrayTest, NewPictureAndTipReachTheShownIcon) {
+  TTrayIcon tray(&form);
+  tray.ShowIcon();
+  toolkit::TIcon picture;
+  Picture(picture);
+  tray.SetIcon(&picture);
+  EXPECT_EQ((std::vector<DWORD>{NIM_ADD, NIM_MODIFY}), shell.calls);
+  EXPECT_EQ(tray.Icon().Handle(), shell.lastIcon);
+  tray.SetTipHelp("VTY");
+  EXPECT_EQ("VTY", shell.lastTip);
+  tray.SetIcon(nullptr);  // back to the application's icon
+  EXPECT_EQ(Application().Icon(), shell.lastIcon);
+}
+
+TEST_F(TrayTest, RefusedAddReachesTheCaller) {
+  TTrayIcon tray(&form);
+  tray.SetVisible(false);
+  shell.refuse = true;
+  try {
+    tray.ShowIcon();
+    ADD_FAILURE() << "no error";
+  } catch (const trayicon::ENotifyIconError& e) {
+    EXPECT_STREQ("タスクトレイにアイコンを登録できません。", e.what());
+  }
+  EXPECT_FALSE(tray.Visible());
+}
+
+TEST_F(TrayTest, MouseEntersMovesAndLeaves) {
+  TTrayIcon tray(&form);
+  std::vector<std::string> seen;
+  tray.OnMouseEnter = [&](TComponent*) { seen.push_back("enter"); };
+  tray.OnMouseExit = [&](TComponent*) { seen.push_back("exit"); };
+  tray.OnMouseMove = [&](TComponent*, trayicon::TShiftState shift, int x, int y) {
+    seen.push_back("move " + std::to_string(shift) + " " + std::to_string(x) + "," +
+                   std::to_string(y));
+  };
+  Send(tray, WM_MOUSEMOVE);
+  Send(tray, WM_MOUSEMOVE);
+  EXPECT_EQ((std::vector<std::string>{"enter", "move 0 700,500", "move 0 700,500"}), seen);
+  shell.cursorX = 900;  // far outside the icon
+  ASSERT_TRUE(PumpUntil([&] { return seen.size() == 4; }));
+  EXPECT_EQ("exit", seen.back());
+}

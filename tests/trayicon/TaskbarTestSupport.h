@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "toolkit/Component.h"
@@ -19,10 +21,11 @@ public:
   bool NotifyIcon(DWORD message, NOTIFYICONDATAA& data) override {
     calls.push_back(message);
     lastIcon = data.hIcon;
-    return true;
+    lastTip = data.szTip;
+    return !refuse;
   }
-  DWORD LastError() override { return 0; }
-  POINT CursorPos() override { return POINT{700, 500}; }
+  DWORD LastError() override { return refuse ? ERROR_ACCESS_DENIED : 0; }
+  POINT CursorPos() override { return POINT{cursorX, 500}; }
   void KillTimer(HWND window, UINT_PTR id) override {
     ++timersKilled;
     TShellSeam::KillTimer(window, id);
@@ -32,7 +35,10 @@ public:
 
   std::vector<DWORD> calls;  // NIM_ADD, NIM_MODIFY, NIM_DELETE in order
   HICON lastIcon = nullptr;
+  std::string lastTip;
   int timersKilled = 0;
+  bool refuse = false;  // every call fails with an error other than a time-out
+  std::atomic<LONG> cursorX{700};  // the cursor stands at (cursorX, 500)
 };
 
 // A form whose window is shown, so the component can bring it to the front.
