@@ -7,7 +7,8 @@
 // The application window is created on first use, of its own class, as a
 // captioned popup of no size that is not shown until it is minimised; then it
 // carries the taskbar button. The main window may instead hand in its own
-// window with SetHandle.
+// window with SetHandle; it then routes its own minimise and restore system
+// commands to Minimize and Restore, since only the window made here does that.
 #pragma once
 
 #include <windows.h>
