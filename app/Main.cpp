@@ -1,20 +1,75 @@
+// The program entry: one instance only, then the three windows of the program,
+// the message loop, and the orderly end that saves.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
+#include "toolkit/Dialogs.h"
+#include "toolkit/Handle.h"
+#include "trayicon/TrShlApi.h"
 #include "ui/Form1.h"
+#include "ui/Form4.h"
+#include "ui/OKBottomDlg.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+namespace {
+
+constexpr char kMutexName[] = "Z-VYT";
+
+std::string ProgramFolder() {
+  char buffer[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  std::string path = buffer;
+  return path.substr(0, path.find_last_of('\\'));
+}
+
+// COM for the user-interface thread, for the shell link and the shell namespace.
+class ComApartment {
+public:
+  ComApartment() : ok_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComApartment() {
+    if (ok_) ::CoUninitialize();
+  }
+
+private:
+  bool ok_;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Created and tested in one step, so that two instances started at the same
+  // moment cannot both pass. The handle is kept for the whole run, the saving
+  // at the end included, and closed by the end of the process.
+  toolkit::KernelHandle mutex(::CreateMutexA(nullptr, FALSE, kMutexName));
+  if (!mutex || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+    toolkit::ShowMessage(nullptr, "多重起動はできません");
+    return 0;
+  }
+
+  ComApartment com;
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
-                                              ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+                                              ICC_UPDOWN_CLASS | ICC_TREEVIEW_CLASSES |
+                                              ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&icc);
 
-  TForm1 form;
-  if (!form.CreateWindowed(instance, showCommand)) return 1;
+  TForm1 form(ProgramFolder());
+  // An error in the tray icon's own window (a failed re-add after the taskbar came
+  // back) is shown like any other handler's.
+  trayicon::SetTrayErrorHandler([&form](const std::exception& e) { form.ReportError(e.what()); });
+  if (!form.CreateWindowed()) return 1;
+  form.FormCreate();
+  ui::TOKBottomDlg about(form.Handle());
+  ui::TForm4 picker(form.Handle());
+  form.SetDialogs(&about, &picker);
+  if (form.ShowMainForm) form.Show();
+
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (::IsDialogMessageA(form.Handle(), &msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
+  form.Hide();
+  form.FormDestroy();
   return 0;
 }

@@ -1,130 +1,240 @@
+// The main window's construction: the designed properties of its components and
+// the layout of its controls, as a table of positions and sizes in the client area.
 #include "ui/Form1.h"
 
 #include <commctrl.h>
 
 #include "monitor/FileFacts.h"
-#include "monitor/Snapshot.h"
 #include "res/resource.h"
+#include "toolkit/Application.h"
+#include "toolkit/Dialogs.h"
 
 namespace {
 
 constexpr char kClassName[] = "TForm1";
-constexpr UINT kButton1Id = 101;
-constexpr UINT kListView1Id = 201;
+
+enum ControlId : UINT {
+  kButton1 = 101, kButton2, kButton3, kButton4, kButton5, kButton6, kButton7,
+  kPageControl1 = 201, kListView1, kListView2, kListView3, kListView4,
+  kCheckBox3 = 301, kCheckBox4, kCheckBox5, kCheckBox1, kSpinEdit1, kSpinEdit2,
+};
+
+constexpr unsigned kAllSides =
+    toolkit::akLeft | toolkit::akTop | toolkit::akRight | toolkit::akBottom;
+
+HICON LoadProgramIcon(int size) {
+  return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VANTRY),
+                                         IMAGE_ICON, size, size, 0));
+}
 
 HICON LoadFallbackIcon() {
-  return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
-                                         MAKEINTRESOURCEA(IDI_GENERIC), IMAGE_ICON, 16, 16, 0));
+  HICON icon = static_cast<HICON>(::LoadImageA(
+      ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_GENERIC), IMAGE_ICON, 16, 16, 0));
+  // A program built without the resources (a test) still needs an image 0.
+  return icon ? icon : ::CopyIcon(::LoadIconA(nullptr, IDI_APPLICATION));
 }
 
 }  // namespace
 
-TForm1::TForm1() : Image2(LoadFallbackIcon()) {
+TForm1::TForm1(std::string folder) : folder_(std::move(folder)), Image2(LoadFallbackIcon()) {
   ListView1.Columns = {{"ファイル名", 150}, {"フルパス", 0, true}, {"更新日時", 120}, {"", 16}};
   ListView2.Columns = {{"ファイル名", 130}, {"フルパス", 300},     {"更新日時", 120},
                        {"追加日時", 120},   {"最終実行日時", 120}, {"コメント", 100}};
-  ListView3.Columns = {{"日時", 150}, {"ファイル名", 120}, {"種類", 100}, {"詳細", 0, true}, {"", 17}};
-  // A program built without the resource (a test) still needs an image 0.
-  if (!Image2) Image2.reset(::CopyIcon(::LoadIconA(nullptr, IDI_APPLICATION)));
+  ListView3.Columns = {{"日時", 150}, {"ファイル名", 120}, {"種類", 100}, {"詳細", 0, true},
+                       {"", 17}};
+  ListView4.Columns = {{"フォルダ", 0, true}};
   monitor::ResetImageList(ImageList1, Image2.get());
+
+  Button1.OnClick = [this] { Guarded([this] { Button1Click(); }); };
+  Button2.OnClick = [this] { Guarded([this] { Button2Click(); }); };
+  Button3.OnClick = [this] { Guarded([this] { Button3Click(); }); };
+  Button4.OnClick = [this] { Guarded([this] { Button4Click(); }); };
+  Button5.OnClick = [this] { Guarded([this] { Button5Click(); }); };
+  Button6.OnClick = [this] { Guarded([this] { Button6Click(); }); };
+  Button7.OnClick = [this] { Guarded([this] { Button7Click(); }); };
+  CheckBox4.OnClick = [this] { CheckBox4Click(); };
+  Timer1.OnTimer = [this] { Guarded([this] { Timer1Timer(); }); };
+  Timer2.OnTimer = [this] { Guarded([this] { Timer2Timer(); }); };
+  ListView1.OnColumnClick = [this](int c) { Guarded([this, c] { ListView1ColumnClick(c); }); };
+  ListView2.OnColumnClick = [this](int c) { Guarded([this, c] { ListView2ColumnClick(c); }); };
+  ListView1.OnContextMenu = [this](int x, int y) { PopupMenu1.Popup(x, y); };
+  ListView2.OnContextMenu = [this](int x, int y) { PopupMenu2.Popup(x, y); };
+  BuildMenus();
+
+  // The tray icon's designed values, applied as a form applies its stored ones:
+  // nothing reaches the shell until FormCreate puts the icon up.
+  BeginLoading();
+  toolkit::TIcon icon;
+  icon.SetHandle(LoadProgramIcon(16));
+  if (!icon.Empty()) TrayIcon1.SetIcon(&icon);
+  TrayIcon1.SetTipHelp("VTY");
+  TrayIcon1.SetVisible(false);
+  TrayIcon1.SetHideOnTaskBar(true);
+  TrayIcon1.SetCheckSingleDoubleClick(true);
+  TrayIcon1.SetBalloonHelpTimeOut(0);
+  TrayIcon1.SetBalloonHelpIcon(trayicon::bitInfo);
+  TrayIcon1.SetResourceIconID(-1);
+  TrayIcon1.SetRButtonPopupMenu(&PopupMenu3);
+  TrayIcon1.OnDblClick = [this](toolkit::TComponent*) {
+    Guarded([this] { TrayIcon1DblClick(); });
+  };
+  FinishLoading();
 }
 
 TForm1::~TForm1() {
-  if (font_) ::DeleteObject(font_);
+  Timer1.SetEnabled(false);
+  Timer2.SetEnabled(false);
 }
 
-void TForm1::GetProcessesList() { monitor::GetProcessesList(ListView1, ListBox1, Edit2); }
-
-void TForm1::ListFileProperty() { monitor::ListFileProperty(ListView1, ImageList1); }
-
-void TForm1::RefreshCurrentProcesses() {
-  monitor::RefreshCurrentProcesses(ListView1, ListBox1, Edit2, ImageList1, Image2.get());
+void TForm1::SetDialogs(ui::TOKBottomDlg* about, ui::TForm4* picker) {
+  about_ = about;
+  picker_ = picker;
 }
 
-void TForm1::Button1Click() { RefreshCurrentProcesses(); }
-
-void TForm1::ListFileCompares() {
-  monitor::ListFileCompares(ListView1, Edit2, ListView4, SpinEdit2.Value(), ListView2, ListView3,
-                            AddedCount, UpdatedCount, programIndex_);
+void TForm1::BuildMenus() {
+  auto item = [this](const char* caption, void (TForm1::*handler)()) {
+    return toolkit::TMenuItem{caption, [this, handler](toolkit::TComponent*) {
+                                Guarded([this, handler] { (this->*handler)(); });
+                              }};
+  };
+  PopupMenu1.Items = {item("フォルダを開く", &TForm1::N4Click),
+                      item("ファイルのプロパティ", &TForm1::N10Click),
+                      item("ファイル名をコピー", &TForm1::N5Click),
+                      item("フルパスをコピー", &TForm1::N6Click),
+                      item("プロセスを強制終了", &TForm1::N9Click)};
+  PopupMenu2.Items = {item("フォルダを開く", &TForm1::N1Click),
+                      item("ファイルのプロパティ", &TForm1::N11Click),
+                      item("コメント", &TForm1::N3Click),
+                      item("ファイル名をコピー", &TForm1::N7Click),
+                      item("フルパスをコピー", &TForm1::N8Click),
+                      item("削除", &TForm1::Delete1Click)};
+  PopupMenu3.Items = {item("開く", &TForm1::Open1Click), item("閉じる", &TForm1::Close1Click),
+                      toolkit::TMenuItem{"キャンセル", nullptr}};
 }
 
-void TForm1::LoadDataFiles(const std::string& folder) {
-  store::LoadDataFiles(folder, Memo2, ListView2, ListView3, dataFiles_,
-                       {ListView1, ListBox1, Edit2, ImageList1, Image2.get(), ListView4,
-                        SpinEdit2.Value(), AddedCount, UpdatedCount, programIndex_});
-}
-
-void TForm1::SaveDataFiles(const std::string& folder) {
-  store::SaveDataFiles(folder, Memo2, ListView2, ListView3, dataFiles_);
-}
-
-bool TForm1::CreateWindowed(HINSTANCE instance, int showCommand) {
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &TForm1::WindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_VANTRY));
-  wc.hIconSm = static_cast<HICON>(
-      ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_VANTRY), IMAGE_ICON, 16, 16, 0));
-  wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  ::RegisterClassExA(&wc);
-
-  hwnd_ = ::CreateWindowExA(0, kClassName, "Vantry", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 249,
-                            129, 790, 465, nullptr, nullptr, instance, this);
-  if (!hwnd_) return false;
-  font_ = ::CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0,
-                        "ＭＳ Ｐゴシック");
-  button1_ = ::CreateWindowExA(0, "BUTTON", "プロセス取得", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
-                               16, 8, 77, 25, hwnd_,
-                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kButton1Id)),
-                               instance, nullptr);
-  ::SendMessageA(button1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-  ListView1.Create(hwnd_, 8, 44, 758, 353, kListView1Id, true);
-  ::SendMessageA(ListView1.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-  ListView1.SetImageList(ImageList1.Handle());
-  Layout();
-  RefreshCurrentProcesses();
-  ::ShowWindow(hwnd_, showCommand);
+bool TForm1::CreateWindowed() {
+  HWND owner = nullptr;
+  if (!CreateTopLevel(kClassName, "Vantry", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                      WS_EX_CONTROLPARENT, 249, 129, 790, 465, owner, LoadProgramIcon(32)))
+    return false;
+  ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(LoadProgramIcon(16)));
+  SetFont(toolkit::CreateProgramFont());
+  SetMinSize(580, 275);
+  CreateControls();
   return true;
 }
 
-void TForm1::Layout() {
-  RECT rc;
-  ::GetClientRect(hwnd_, &rc);
-  if (ListView1.Handle()) {
-    ::MoveWindow(ListView1.Handle(), 8, 44, rc.right - 13, rc.bottom - 48, TRUE);
-    ListView1.LayoutColumns();
+void TForm1::CreateControls() {
+  HWND h = Handle();
+  // Created in the keyboard order: Button1, Button2, Button3, PageControl1,
+  // Button4, Button5.
+  Button1.Create(h, {16, 8, 77, 25, "プロセス取得", 0, 0, kButton1});
+  Button2.Create(h, {100, 8, 77, 25, "比較", 0, 0, kButton2});
+  Button3.Create(h, {268, 8, 77, 25, "アイコン化", 0, 0, kButton3});
+  PageControl1.Create(h, {8, 44, 769, 383, "", 0, 0, kPageControl1},
+                      {"現在のプロセス", "プロセスリスト", "ログ", "設定"});
+  Button4.Create(h, {184, 8, 77, 25, "削除確認", 0, 0, kButton4});
+  Button5.Create(h, {352, 8, 77, 25, "ソフト情報", 0, 0, kButton5});
+
+  // Anchored in order: the tab control, its pages, then what the pages hold.
+  Anchor(PageControl1.Handle(), kAllSides);
+  for (int i = 0; i < PageControl1.PageCount(); ++i) Anchor(PageControl1.Page(i), kAllSides);
+
+  ListView1.Create(PageControl1.Page(0), 0, 0, 758, 353, kListView1, true);
+  ListView1.SetImageList(ImageList1.Handle());
+  ListView2.Create(PageControl1.Page(1), 0, 0, 758, 353, kListView2, true);
+  ListView3.Create(PageControl1.Page(2), 0, 0, 758, 353, kListView3, true);
+  for (toolkit::TListView* view : {&ListView1, &ListView2, &ListView3}) {
+    Anchor(view->Handle(), kAllSides);
   }
+  CreateSettingsPage(PageControl1.Page(3));
+
+  // The lists fit their pages exactly, whatever the tab control's own frame takes.
+  ::SendMessageA(h, WM_SIZE, SIZE_RESTORED, 0);
 }
 
-LRESULT CALLBACK TForm1::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TForm1*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (self && self->hwnd_ == hwnd) return self->HandleMessage(msg, wp, lp);
-  return ::DefWindowProcA(hwnd, msg, wp, lp);
+void TForm1::CreateSettingsPage(HWND page) {
+  using toolkit::CreateChild;
+  // Group boxes in the keyboard order of the page, each followed by its contents;
+  // the contents' positions are the box's plus their own inside it.
+  CreateChild(page, "BUTTON", {8, 8, 161, 65, "起動設定"}, BS_GROUPBOX);
+  CheckBox3.Create(page, {16, 24, 145, 17, "タスクトレイに起動する", 0, 0, kCheckBox3});
+  CheckBox4.Create(page, {16, 48, 149, 17, "スタートアップに登録する", 0, 0, kCheckBox4});
+
+  CreateChild(page, "BUTTON", {172, 8, 149, 65, "プロセスの取得間隔"}, BS_GROUPBOX);
+  CreateChild(page, "STATIC", {181, 37, 90, 12, "取得間隔（秒）"}, SS_LEFT);
+  SpinEdit1.Create(page, {276, 32, 41, 21, "", 0, 0, kSpinEdit1});
+
+  CreateChild(page, "BUTTON", {172, 76, 149, 65, "ログ"}, BS_GROUPBOX);
+  CreateChild(page, "STATIC", {180, 104, 94, 12, "ログの最大保存数"}, SS_LEFT);
+  SpinEdit2.Create(page, {276, 100, 41, 21, "", 0, 0, kSpinEdit2});
+
+  CreateChild(page, "BUTTON", {8, 76, 161, 65, "比較設定"}, BS_GROUPBOX);
+  CheckBox5.Create(page, {16, 92, 121, 17, "削除をチェックする", 0, 0, kCheckBox5});
+  CheckBox1.Create(page, {16, 112, 97, 17, "変更を通知する", 0, 0, kCheckBox1});
+
+  CreateChild(page, "BUTTON", {324, 8, 225, 133, "無視するフォルダ"}, BS_GROUPBOX);
+  ListView4.Create(page, 328, 24, 217, 85, kListView4, false);
+  Button6.Create(page, {330, 112, 43, 21, "追加", 0, 0, kButton6});
+  Button7.Create(page, {376, 112, 37, 21, "削除", 0, 0, kButton7});
 }
 
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
-      if (LOWORD(wp) == kButton1Id && HIWORD(wp) == BN_CLICKED) Button1Click();
+      for (toolkit::TButton* b : {&Button1, &Button2, &Button3, &Button4, &Button5, &Button6,
+                                  &Button7})
+        if (b->HandleCommand(wp, lp)) return 0;
+      for (toolkit::TCheckBox* c : {&CheckBox3, &CheckBox4, &CheckBox5, &CheckBox1})
+        if (c->HandleCommand(wp, lp)) return 0;
+      if (SpinEdit1.HandleCommand(wp, lp) || SpinEdit2.HandleCommand(wp, lp)) return 0;
       return 0;
     case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lp);
       LRESULT result = 0;
-      if (ListView1.HandleNotify(reinterpret_cast<NMHDR*>(lp), &result)) return result;
+      if (PageControl1.HandleNotify(header)) return 0;
+      for (toolkit::TListView* v : {&ListView1, &ListView2, &ListView3, &ListView4})
+        if (v->HandleNotify(header, &result)) return result;
       break;
     }
-    case WM_SIZE:
-      Layout();
-      return 0;
-    case WM_DESTROY:
+    case WM_SIZE: {
+      LRESULT r = TWindow::HandleMessage(msg, wp, lp);
+      for (toolkit::TListView* v : {&ListView1, &ListView2, &ListView3, &ListView4})
+        v->LayoutColumns();
+      return r;
+    }
+    case WM_SYSCOMMAND:
+      // Minimising the main window minimises the application, which runs MinSize.
+      if ((wp & 0xFFF0) == SC_MINIMIZE) {
+        Guarded([] { toolkit::Application().Minimize(); });
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // Closing the main window ends the message loop; the saving follows it.
       ::PostQuitMessage(0);
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows ends a tray program at log-off without closing its windows: save
+      // now, as the orderly end would, or every record since start-up is lost.
+      if (wp) SaveAll();
+      return 0;
   }
-  return ::DefWindowProcA(hwnd_, msg, wp, lp);
+  return TWindow::HandleMessage(msg, wp, lp);
+}
+
+void TForm1::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    ReportError(e.what());
+  }
+}
+
+void TForm1::ReportError(const std::string& message) {
+  if (ShowErrorBox) ShowErrorBox(message);
+  else toolkit::ShowError(Handle(), message);
 }

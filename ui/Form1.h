@@ -1,86 +1,166 @@
-// The main window. Its controls are the program's tables and the holders of its
-// shared state; the work on them lives in monitor/ and store/.
+// The main window. Its list views are the program's tables and a few hidden
+// holders keep the state other parts share, so the window owns the whole state of
+// the program for the whole run. Its handlers stay short: the work on the tables
+// lives in monitor/ and store/, which take the tables they need.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "monitor/Comparison.h"
 #include "store/DataFiles.h"
 #include "store/LineBuffer.h"
-#include "store/TextFile.h"
+#include "store/Settings.h"
+#include "toolkit/Component.h"
+#include "toolkit/Controls.h"
 #include "toolkit/Handle.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/ListView.h"
+#include "toolkit/PageControl.h"
+#include "toolkit/PopupMenu.h"
 #include "toolkit/StringList.h"
+#include "toolkit/Timer.h"
+#include "toolkit/Window.h"
+#include "trayicon/Taskbar.h"
+#include "ui/ListCommands.h"
 
-// A spin box as the program reads it: a whole number that a value set by the
-// program is brought into the range of at once.
-class TSpinEdit {
+namespace ui {
+class TForm4;
+class TOKBottomDlg;
+}  // namespace ui
+
+class TForm1 : public toolkit::TWindow, public toolkit::TComponent {
 public:
-  TSpinEdit(int minValue, int maxValue, int value)
-      : MinValue(minValue), MaxValue(maxValue), value_(Clamp(value)) {}
-  int Value() const { return value_; }
-  void SetValue(int value) { value_ = Clamp(value); }
-  const int MinValue;
-  const int MaxValue;
+  // `folder` holds the data and settings files: the executable's folder in the
+  // program, a temporary one in tests.
+  explicit TForm1(std::string folder);
+  ~TForm1() override;
 
-private:
-  int Clamp(int v) const { return v < MinValue ? MinValue : v > MaxValue ? MaxValue : v; }
-  int value_;
-};
+  // The other two windows of the program, made after this one.
+  void SetDialogs(ui::TOKBottomDlg* about, ui::TForm4* picker);
 
-class TForm1 {
-public:
-  TForm1();
-  ~TForm1();
-  TForm1(const TForm1&) = delete;
-  TForm1& operator=(const TForm1&) = delete;
-
-  // Tables and state holders.
-  toolkit::TListView ListView1;  // current processes
-  toolkit::TStringList ListBox1;  // CurrentPids: one identifier per ListView1 row
-  std::string Edit2;              // SnapshotTime
-  toolkit::TImageList ImageList1;  // row icons; its tag is TrayMonitoring
-  toolkit::IconHandle Image2;      // the fallback icon, image 0 of ImageList1
-  toolkit::TListView ListView2;    // the process list (KnownProgram rows)
-  toolkit::TListView ListView3;    // the event log (LogEntry rows), oldest first
-  toolkit::TListView ListView4;    // the ignored folders
-  TSpinEdit SpinEdit2{10, 200, 100};  // the maximum number of log rows
-  store::TLineBuffer Memo2;        // the line buffer of the data and settings files
-  int AddedCount = 0;              // counts of the latest comparison
+  // --- Tables and state holders ---
+  toolkit::TListView ListView1;      // current processes
+  toolkit::TListView ListView2;      // the process list
+  toolkit::TListView ListView3;      // the event log, oldest first
+  toolkit::TListView ListView4;      // the ignored folders
+  toolkit::TStringList ListBox1;     // CurrentPids: one identifier per ListView1 row
+  toolkit::TStringList ListBox2;     // scratch copy of CurrentPids during a sort
+  std::string Edit1;                 // the text last copied to the clipboard
+  std::string Edit2;                 // SnapshotTime
+  store::TLineBuffer Memo2;          // the line buffer of the data and settings files
+  toolkit::TImageList ImageList1;    // row icons; its tag is TrayMonitoring
+  toolkit::IconHandle Image2;        // the fallback icon, image 0 of ImageList1
+  int AddedCount = 0;
   int UpdatedCount = 0;
+  int DeletedCount = 0;
+
+  // --- Settings page ---
+  toolkit::TCheckBox CheckBox3;      // タスクトレイに起動する
+  toolkit::TCheckBox CheckBox4;      // スタートアップに登録する
+  toolkit::TCheckBox CheckBox5;      // 削除をチェックする
+  toolkit::TCheckBox CheckBox1;      // 変更を通知する
+  toolkit::TSpinEdit SpinEdit1{1, 60, 10};     // 取得間隔（秒）
+  toolkit::TSpinEdit SpinEdit2{10, 200, 100};  // ログの最大保存数
+
+  // --- Buttons, timers, tray ---
+  toolkit::TButton Button1, Button2, Button3, Button4, Button5, Button6, Button7;
+  toolkit::TPageControl PageControl1;
+  toolkit::TTimer Timer1{10000};     // the monitoring cycle
+  toolkit::TTimer Timer2{10};        // completes a start in the tray; its tag is FirstShowPending
+  toolkit::TPopupMenu PopupMenu1{this};
+  toolkit::TPopupMenu PopupMenu2{this};
+  toolkit::TPopupMenu PopupMenu3{this};
+  trayicon::TTrayIcon TrayIcon1{this};
 
   toolkit::TStringList& CurrentPids() { return ListBox1; }
   std::string& SnapshotTime() { return Edit2; }
   bool TrayMonitoring() const { return ImageList1.Tag != 0; }
   void SetTrayMonitoring(bool on) { ImageList1.Tag = on ? 1 : 0; }
+  bool FirstShowPending() const { return Timer2.Tag != 0; }
+  // Whether the message loop starts with the window shown (off for a start in the tray).
+  bool ShowMainForm = true;
 
+  // --- Operations and handlers ---
   void GetProcessesList();
   void ListFileProperty();
   void RefreshCurrentProcesses();
-  void Button1Click();
   void ListFileCompares();
+  void CheckDeletedPrograms();
+  void ShowChangeNotice(int added, int updated, int deleted);
 
-  // The start-up loading and the shutdown saving of ProcessList.dat and Log.dat,
-  // in the folder of the executable unless another is given.
-  void LoadDataFiles(const std::string& folder = store::ProgramFolder());
-  void SaveDataFiles(const std::string& folder = store::ProgramFolder());
+  void FormCreate();
+  void FormDestroy();
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Button4Click();
+  void Button5Click();
+  void Button6Click();
+  void Button7Click();
+  void CheckBox4Click();
+  void Timer1Timer();
+  void Timer2Timer();
+  void MinSize();
+  void Resize1();
+  void TrayIcon1DblClick();
+  void Open1Click();
+  void Close1Click();
+  void ListView1ColumnClick(int column);
+  void ListView2ColumnClick(int column);
+  // PopupMenu1 (ListView1) and PopupMenu2 (ListView2).
+  void N4Click();
+  void N10Click();
+  void N5Click();
+  void N6Click();
+  void N9Click();
+  void N1Click();
+  void N11Click();
+  void N3Click();
+  void N7Click();
+  void N8Click();
+  void Delete1Click();
 
-  // Window side.
-  bool CreateWindowed(HINSTANCE instance, int showCommand);
-  HWND Handle() const { return hwnd_; }
+  // Creates the window and its controls, hidden; FormCreate follows.
+  bool CreateWindowed();
+  const std::string& Folder() const { return folder_; }
+
+  // The shell calls of the list commands; tests put their own here.
+  ui::TShellOpen ShellOpen = ui::SystemShellOpen();
+  ui::TShellExecuteEx ShellExecuteEx = ui::SystemShellExecuteEx();
+  // The confirmation of "プロセスを強制終了" and the comment box; tests answer them.
+  std::function<bool()> ConfirmEndProcess;
+  std::function<bool(std::string& comment)> EditComment;
+
+  // Runs a handler as the message loop runs every handler: an error that escapes
+  // it is shown in the error box and the program goes on.
+  void Guarded(const std::function<void()>& handler);
+  // Shows an error's message in the error box.
+  void ReportError(const std::string& message);
+  // How an error and a plain notice reach the user: the error box and the plain
+  // message box; tests read them instead.
+  std::function<void(const std::string& message)> ShowErrorBox;
+  std::function<void(const std::string& text)> ShowNoticeBox;
+
+protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-  void Layout();
+  void CreateControls();
+  void CreateSettingsPage(HWND page);
+  void BuildMenus();
+  void EnterHiddenState();
+  void OpenFromTray();
+  void SaveAll();
+  store::TSettingsControls Settings();
 
+  std::string folder_;
   monitor::TProgramIndex programIndex_;  // first ListView2 row of each program
   store::DataFilesState dataFiles_;      // what the loading made of the data files
-
-  HWND hwnd_ = nullptr;
-  HWND button1_ = nullptr;
-  HFONT font_ = nullptr;
+  store::TSettingsFileState settingsFile_;  // what the reading made of Inf.ini
+  ui::TOKBottomDlg* about_ = nullptr;
+  ui::TForm4* picker_ = nullptr;
+  bool saved_ = false;                   // the end-of-run saving has been done
 };

@@ -1,0 +1,59 @@
+// Drives a running Vantry from outside for the screenshot script, as a user would.
+//   MainWindowDriver tab N      chooses tab N of the main window by the keyboard
+//   MainWindowDriver rclick N   right-clicks the list of tab N (opens its menu)
+//   MainWindowDriver escape     closes an open menu
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+HWND FindMain() {
+  for (int i = 0; i < 100; ++i) {
+    if (HWND main = ::FindWindowA("TForm1", nullptr)) return main;
+    ::Sleep(100);
+  }
+  return nullptr;
+}
+
+void ChooseTab(HWND tabs, int tab) {
+  // Back to the first tab (the tab control takes no Home key), then on.
+  for (int i = 0; i < 4; ++i) ::PostMessageA(tabs, WM_KEYDOWN, VK_LEFT, 0);
+  for (int i = 0; i < tab; ++i) ::PostMessageA(tabs, WM_KEYDOWN, VK_RIGHT, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* verb = argc > 1 ? argv[1] : "tab";
+  int n = argc > 2 ? std::atoi(argv[2]) : 0;
+  HWND main = FindMain();
+  if (!main) return 1;
+  HWND tabs = ::FindWindowExA(main, nullptr, "SysTabControl32", nullptr);
+  if (!tabs) return 2;
+  if (std::strcmp(verb, "tab") == 0) {
+    ChooseTab(tabs, n);
+  } else if (std::strcmp(verb, "rclick") == 0) {
+    ChooseTab(tabs, n);
+    ::Sleep(500);
+    // The page of tab n is the n-th container inside the tab control.
+    HWND page = ::FindWindowExA(tabs, nullptr, "VantryContainer", nullptr);
+    for (int i = 0; i < n && page; ++i) page = ::FindWindowExA(tabs, page, "VantryContainer", nullptr);
+    HWND list = page ? ::FindWindowExA(page, nullptr, "SysListView32", nullptr) : nullptr;
+    if (!list) return 3;
+    RECT rc;
+    ::GetWindowRect(list, &rc);
+    ::SetCursorPos(rc.left + 80, rc.top + 40);
+    ::SetForegroundWindow(main);
+    ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 30));
+    ::PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(60, 30));
+    ::Sleep(300);
+    ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 30));
+    ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(60, 30));
+  } else if (std::strcmp(verb, "escape") == 0) {
+    keybd_event(VK_ESCAPE, 0, 0, 0);
+    keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+  }
+  return 0;
+}

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Takes a screenshot of each of the main window's four tabs under Wine on a private
+# Xvfb, into <build>/screenshots/main-tab0.png .. main-tab3.png, and of the context
+# menus of the two lists, main-menu1.png and main-menu2.png. The program runs
+# from a folder of its own with a few settings and ignored folders, so every tab
+# has something to show.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${VANTRY_BUILD_DIR:-$root/build}
+case "$build" in /*) ;; *) build="$root/$build" ;; esac
+"$root/scripts/setup.sh" --run
+export VANTRY_BUILD_DIR="$build"
+"$root/scripts/build.sh" >/dev/null
+
+out="$build/screenshots"
+mkdir -p "$out"
+i686-w64-mingw32-g++-posix -O2 -o "$out/MainWindowDriver.exe" "$root/scripts/MainWindowDriver.cpp" \
+  -static
+
+work=$(mktemp -d /tmp/vantry-shots.XXXXXX)
+cp "$build/Vantry.exe" "$work/"
+printf '%s\r\n' '[Information]' 'Version=1.30' '[Start]' 'TaskTorrey=0' 'StartUp=0' \
+  '[Compare]' 'DeleteCheck=1' 'Notice=1' '[Integer]' 'Interval=15' 'Log=120' \
+  '[Ignore]' 'ListCout=2' 'Path0=C:\Program Files\' 'Path1=C:\windows\Temp\' > "$work/Inf.ini"
+
+. "$root/scripts/wine-env.sh"
+export WINEPREFIX=${WINEPREFIX:-$build/wineprefix-shots}
+unset DISPLAY
+vantry_ensure_display
+trap 'wineserver -k >/dev/null 2>&1 || true; kill "$VANTRY_XVFB_PID" 2>/dev/null || true; rm -rf "$work"' EXIT
+vantry_prepare_prefix
+
+(cd "$work" && exec wine Vantry.exe) &
+sleep "${VANTRY_SHOT_DELAY:-6}"
+for tab in 0 1 2 3; do
+  wine "$out/MainWindowDriver.exe" tab "$tab"
+  sleep 1.5
+  import -window root "$out/main-tab$tab.png"
+  echo "screenshot: $out/main-tab$tab.png"
+done
+for list in 0 1; do
+  wine "$out/MainWindowDriver.exe" rclick "$list"
+  sleep 1.5
+  import -window root "$out/main-menu$((list + 1)).png"
+  echo "screenshot: $out/main-menu$((list + 1)).png"
+  wine "$out/MainWindowDriver.exe" escape
+  sleep 0.5
+done

@@ -1,0 +1,394 @@
+// The main window under Wine, with the notification area's shell replaced so the
+// balloons can be read: the monitoring cycle, the notice, the three states and
+// the context-menu commands.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "TestSupport.h"
+#include "toolkit/Application.h"
+#include "trayicon/FakeShell.h"
+#include "ui/Form1.h"
+
+using testsupport::ChildProcess;
+using testsupport::TempDir;
+
+namespace {
+
+// A main window on a folder of its own, with every box it would show captured.
+struct Window {
+  TempDir dir;
+  traytest::FakeShell shell;
+  trayicon::TShellSeamScope scope{shell};
+  std::unique_ptr<TForm1> form;
+  std::vector<std::string> errors;
+  std::vector<std::string> notices;
+
+  explicit Window(const std::string& ini = "") {
+    if (!ini.empty()) testsupport::WriteFileBytes(dir.file("Inf.ini"), ini);
+    form = std::make_unique<TForm1>(dir.path());
+    form->ShowErrorBox = [this](const std::string& m) { errors.push_back(m); };
+    form->ShowNoticeBox = [this](const std::string& m) { notices.push_back(m); };
+    EXPECT_TRUE(form->CreateWindowed());
+    form->FormCreate();
+  }
+  ~Window() {
+    form.reset();
+    Pump();
+  }
+
+  // The balloon texts the shell was asked to show, in order.
+  std::vector<std::string> Balloons() const {
+    std::vector<std::string> texts;
+    for (const traytest::NotifyCall& c : shell.calls)
+      if ((c.data.uFlags & NIF_INFO) && c.data.szInfoTitle[0]) texts.push_back(c.data.szInfo);
+    return texts;
+  }
+  static void Pump() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+  int RowOfPid(DWORD pid) const {
+    for (int i = 0; i < form->ListBox1.Count(); ++i)
+      if (form->ListBox1[i] == std::to_string(pid)) return i;
+    return -1;
+  }
+};
+
+void AddProgram(TForm1& f, const std::string& name, const std::string& path) {
+  f.ListView2.Add(name).SubItems = {path, "", "2020/1/1", "2020/1/1", ""};
+}
+
+bool Alive(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+
+}  // namespace
+
+// --- The cycle and its notice ---
+
+TEST(MonitoringCycle, NothingChangedStillAsksForABalloonWithAnEmptyText) {
+  Window w;
+  w.form->CheckBox1.SetChecked(true);
+  w.form->Button1Click();
+  w.form->Button2Click();
+  w.form->Button2Click();  // the same table again: nothing new
+  std::vector<std::string> balloons = w.Balloons();
+  ASSERT_FALSE(balloons.empty());
+  EXPECT_EQ("", balloons.back());
+  EXPECT_EQ(0, w.form->AddedCount);
+  EXPECT_EQ(0, w.form->UpdatedCount);
+}
+
+TEST(MonitoringCycle, WithTheNoticeOffNoBalloonIsAskedFor) {
+  Window w;
+  TempDir other;
+  ChildProcess child(other.path(), "new-program.exe");
+  w.form->Timer1Timer();
+  EXPECT_EQ(1, w.form->AddedCount);
+  EXPECT_TRUE(w.Balloons().empty());
+}
+
+TEST(MonitoringCycle, TheNoticeCountsAdditions) {
+  Window w;
+  w.form->CheckBox1.SetChecked(true);
+  TempDir other;
+  ChildProcess child(other.path(), "noticed.exe");
+  w.form->Timer1Timer();
+  ASSERT_FALSE(w.Balloons().empty());
+  EXPECT_EQ("　追加：1　", w.Balloons().back());
+}
+
+TEST(MonitoringCycle, DeletionsAreReportedOnlyWithTheDeletionCheckOn) {
+  Window w;
+  w.form->CheckBox1.SetChecked(true);
+  AddProgram(*w.form, "gone.exe", w.dir.file("gone.exe"));
+  w.form->Timer1Timer();
+  EXPECT_EQ("", w.Balloons().back());
+  EXPECT_EQ(0, w.form->DeletedCount);
+  w.form->CheckBox5.SetChecked(true);
+  w.form->Timer1Timer();
+  EXPECT_EQ("　削除：1　", w.Balloons().back());
+}
+
+TEST(MonitoringCycle, ComparingTwiceWithoutARefreshFindsNothingNew) {
+  Window w;
+  TempDir other;
+  ChildProcess child(other.path(), "compared.exe");
+  w.form->Button1Click();
+  w.form->Button2Click();
+  EXPECT_EQ(1, w.form->AddedCount);
+  w.form->Button2Click();
+  EXPECT_EQ(0, w.form->AddedCount);
+  EXPECT_EQ(0, w.form->UpdatedCount);
+}
+
+TEST(MonitoringCycle, ManyCyclesKeepOneIdentifierPerRow) {
+  Window w;
+  TempDir other;
+  for (int i = 0; i < 5; ++i) {
+    ChildProcess child(other.path(), "short-lived" + std::to_string(i) + ".exe");
+    w.form->Timer1Timer();
+    ASSERT_EQ(w.form->ListView1.Count(), w.form->ListBox1.Count());
+  }
+  EXPECT_GT(w.form->ListView1.Count(), 0);
+}
+
+TEST(DeletionCheckButton, AnnouncesOnlyTheDeletedCount) {
+  Window w;
+  w.form->CheckBox1.SetChecked(true);
+  AddProgram(*w.form, "a.exe", w.dir.file("a.exe"));
+  AddProgram(*w.form, "b.exe", w.dir.file("b.exe"));
+  w.form->Button4Click();
+  EXPECT_EQ(2, w.form->DeletedCount);
+  EXPECT_EQ("　削除：2　", w.Balloons().back());
+}
+
+// --- Layout ---
+
+TEST(MainWindow, OpensAtItsDesignedPlaceAndRefusesToShrinkBelowTheMinimum) {
+  Window w;
+  RECT rc;
+  ::GetWindowRect(w.form->Handle(), &rc);
+  EXPECT_EQ(249, rc.left);
+  EXPECT_EQ(129, rc.top);
+  EXPECT_EQ(790, rc.right - rc.left);
+  EXPECT_EQ(465, rc.bottom - rc.top);
+  char caption[64] = {};
+  ::GetWindowTextA(w.form->Handle(), caption, sizeof caption);
+  EXPECT_STREQ("Vantry", caption);
+  ::SetWindowPos(w.form->Handle(), nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+  ::GetWindowRect(w.form->Handle(), &rc);
+  EXPECT_EQ(580, rc.right - rc.left);
+  EXPECT_EQ(275, rc.bottom - rc.top);
+}
+
+TEST(MainWindow, TheListsGrowWithTheWindowAndTheSettingsStayPut) {
+  Window w;
+  RECT before, after, boxBefore, boxAfter;
+  ::GetWindowRect(w.form->ListView2.Handle(), &before);
+  ::GetWindowRect(w.form->Button6.Handle(), &boxBefore);
+  ::SetWindowPos(w.form->Handle(), nullptr, 0, 0, 900, 600, SWP_NOMOVE | SWP_NOZORDER);
+  ::GetWindowRect(w.form->ListView2.Handle(), &after);
+  ::GetWindowRect(w.form->Button6.Handle(), &boxAfter);
+  EXPECT_EQ(110, (after.right - after.left) - (before.right - before.left));
+  EXPECT_EQ(135, (after.bottom - after.top) - (before.bottom - before.top));
+  EXPECT_EQ(boxBefore.left, boxAfter.left);
+  EXPECT_EQ(boxBefore.top, boxAfter.top);
+}
+
+// --- The three states ---
+
+TEST(WindowStates, AStartInTheTrayShowsNoWindowAndCompletesOnTheTimer) {
+  TempDir other;
+  ChildProcess withIcon(other.path(), "has-an-icon.exe");
+  Window w("[Information]\r\nVersion=1.30\r\n[Start]\r\nTaskTorrey=1\r\n[Integer]\r\nInterval=7\r\n");
+  EXPECT_FALSE(w.form->ShowMainForm);
+  EXPECT_TRUE(w.form->FirstShowPending());
+  EXPECT_TRUE(w.form->Timer2.Enabled());
+  EXPECT_FALSE(::IsWindowVisible(w.form->Handle()));
+  EXPECT_EQ(1, w.shell.Count(NIM_ADD));  // the tray icon is up all the same
+
+  w.form->Timer2Timer();
+  EXPECT_FALSE(w.form->Timer2.Enabled());
+  EXPECT_TRUE(w.form->Timer1.Enabled());
+  EXPECT_EQ(7000u, w.form->Timer1.Interval());
+  EXPECT_TRUE(w.form->TrayMonitoring());
+  EXPECT_GT(w.form->ListView1.Count(), 0);
+  EXPECT_EQ(1, w.form->ImageList1.Count());  // no icons in the tray
+
+  w.form->TrayIcon1DblClick();
+  EXPECT_FALSE(w.form->Timer1.Enabled());
+  EXPECT_FALSE(w.form->TrayMonitoring());
+  EXPECT_FALSE(w.form->FirstShowPending());
+  EXPECT_TRUE(w.form->ShowMainForm);
+  EXPECT_TRUE(::IsWindowVisible(w.form->Handle()));
+  EXPECT_GT(w.form->ImageList1.Count(), 1);
+}
+
+TEST(WindowStates, MinimisingHidesAndStartsTheCycleAndOpeningStopsIt) {
+  Window w;
+  ASSERT_TRUE(::IsWindowVisible(w.form->Handle()));
+  w.form->SpinEdit1.SetValue(3);
+  w.form->Button3Click();
+  EXPECT_FALSE(::IsWindowVisible(w.form->Handle()));
+  EXPECT_TRUE(w.form->Timer1.Enabled());
+  EXPECT_EQ(3000u, w.form->Timer1.Interval());
+  EXPECT_TRUE(w.form->TrayMonitoring());
+
+  w.form->Open1Click();
+  EXPECT_TRUE(::IsWindowVisible(w.form->Handle()));
+  EXPECT_FALSE(w.form->Timer1.Enabled());
+  EXPECT_FALSE(w.form->TrayMonitoring());
+  EXPECT_EQ(w.form->ListView1.Count(), w.form->ListBox1.Count());
+}
+
+TEST(WindowStates, AChangedIntervalWaitsForTheNextMinimise) {
+  Window w;
+  w.form->SpinEdit1.SetValue(5);
+  w.form->Button3Click();
+  w.form->SpinEdit1.SetValue(9);
+  EXPECT_EQ(5000u, w.form->Timer1.Interval());
+  w.form->Open1Click();
+  w.form->Button3Click();
+  EXPECT_EQ(9000u, w.form->Timer1.Interval());
+  w.form->Open1Click();
+}
+
+// --- The end of the run ---
+
+TEST(EndOfRun, SavesAllThreeFilesAndTakesTheIconAway) {
+  Window w;
+  w.form->FormDestroy();
+  EXPECT_EQ(0u, testsupport::ReadFileBytes(w.dir.file("ProcessList.dat")).find("Ver1.00\r\n"));
+  EXPECT_EQ(0u, testsupport::ReadFileBytes(w.dir.file("Log.dat")).find("Ver1.00\r\n"));
+  EXPECT_EQ(0u, testsupport::ReadFileBytes(w.dir.file("Inf.ini")).find("[Information]"));
+  EXPECT_FALSE(w.form->TrayIcon1.Visible());
+  EXPECT_TRUE(w.errors.empty());
+}
+
+TEST(EndOfRun, AnUnwritableSettingsFileIsReportedAndTheIconStillGoes) {
+  Window w;
+  testsupport::WriteFileBytes(w.dir.file("Inf.ini"), "");
+  ::SetFileAttributesA(w.dir.file("Inf.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+  w.form->FormDestroy();
+  ::SetFileAttributesA(w.dir.file("Inf.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_EQ(1u, w.errors.size());
+  EXPECT_NE(std::string::npos, w.errors[0].find("Inf.ini"));
+  EXPECT_FALSE(w.form->TrayIcon1.Visible());
+  EXPECT_TRUE(testsupport::ReadFileBytes(w.dir.file("ProcessList.dat")).size() > 0);
+}
+
+TEST(EndOfRun, TheEndOfTheSessionSavesOnceAndTheLaterEndDoesNotAgain) {
+  Window w;
+  ::SendMessageA(w.form->Handle(), WM_ENDSESSION, TRUE, 0);
+  std::string saved = testsupport::ReadFileBytes(w.dir.file("ProcessList.dat"));
+  EXPECT_EQ(0u, saved.find("Ver1.00\r\n"));
+  testsupport::WriteFileBytes(w.dir.file("ProcessList.dat"), "touched");
+  w.form->FormDestroy();
+  EXPECT_EQ("touched", testsupport::ReadFileBytes(w.dir.file("ProcessList.dat")));
+}
+
+TEST(EndOfRun, AnEndOfSessionThatWasCancelledSavesNothing) {
+  Window w;
+  ::SendMessageA(w.form->Handle(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(w.dir.file("ProcessList.dat").c_str()));
+}
+
+// --- Context-menu commands ---
+
+TEST(EndProcess, EndsTheProcessOfTheSelectedRowAfterASort) {
+  Window w;
+  TempDir other;
+  ChildProcess first(other.path(), "zz-first.exe");
+  ChildProcess second(other.path(), "aa-second.exe");
+  w.form->Button1Click();
+  w.form->ListView1ColumnClick(0);  // by name: the two swap their snapshot order
+  int row = w.RowOfPid(first.pid());
+  ASSERT_GE(row, 0);
+  EXPECT_EQ("zz-first.exe", w.form->ListView1[row].Caption);
+  w.form->ListView1.SetSelected(row);
+  w.form->ConfirmEndProcess = [] { return true; };
+  w.form->N9Click();
+  EXPECT_FALSE(Alive(first.handle()));
+  EXPECT_TRUE(Alive(second.handle()));
+  EXPECT_EQ(-1, w.RowOfPid(first.pid()));  // refreshed
+}
+
+TEST(EndProcess, AProcessGoneMeanwhileIsNoErrorAndLeavesTheList) {
+  Window w;
+  TempDir other;
+  auto child = std::make_unique<ChildProcess>(other.path(), "ends-early.exe");
+  DWORD pid = child->pid();
+  w.form->Button1Click();
+  w.form->ListView1.SetSelected(w.RowOfPid(pid));
+  child.reset();
+  w.form->ConfirmEndProcess = [] { return true; };
+  w.form->N9Click();
+  EXPECT_TRUE(w.errors.empty());
+  EXPECT_EQ(-1, w.RowOfPid(pid));
+}
+
+TEST(EndProcess, AnsweringNoEndsNothing) {
+  Window w;
+  TempDir other;
+  ChildProcess child(other.path(), "kept.exe");
+  w.form->Button1Click();
+  w.form->ListView1.SetSelected(w.RowOfPid(child.pid()));
+  w.form->ConfirmEndProcess = [] { return false; };
+  w.form->N9Click();
+  EXPECT_TRUE(Alive(child.handle()));
+}
+
+TEST(EndProcess, TheProgramsOwnRowClosesItTheOrderlyWay) {
+  Window w;
+  w.form->Button1Click();
+  w.form->ListView1.SetSelected(w.RowOfPid(::GetCurrentProcessId()));
+  w.form->ConfirmEndProcess = [] { return true; };
+  w.form->N9Click();
+  // The window is asked to close, which ends the message loop and saves.
+  MSG msg;
+  bool quit = false;
+  for (int i = 0; i < 50 && !quit; ++i) {
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) quit = true;
+      else ::DispatchMessageA(&msg);
+    }
+    ::Sleep(10);
+  }
+  EXPECT_TRUE(quit);
+}
+
+TEST(Comment, CancelKeepsItAndAnEmptyOkClearsIt) {
+  Window w;
+  AddProgram(*w.form, "c.exe", "C:\\c.exe");
+  int row = w.form->ListView2.Count() - 1;
+  w.form->ListView2.SetCell(row, 5, "old");
+  w.form->ListView2.SetSelected(row);
+  std::string offered;
+  w.form->EditComment = [&](std::string& comment) {
+    offered = comment;
+    comment = "typed";
+    return false;
+  };
+  w.form->N3Click();
+  EXPECT_EQ("old", offered);
+  EXPECT_EQ("old", w.form->ListView2[row].Cell(5));
+  w.form->EditComment = [](std::string& comment) {
+    comment.clear();
+    return true;
+  };
+  w.form->N3Click();
+  EXPECT_EQ("", w.form->ListView2[row].Cell(5));
+}
+
+TEST(ListCommands, DeleteRemovesTheRowAtOnceAndCopyingFillsTheClipboard) {
+  Window w;
+  AddProgram(*w.form, "kept.exe", "C:\\kept.exe");
+  AddProgram(*w.form, "dropped.exe", "C:\\dropped.exe");
+  int count = w.form->ListView2.Count();
+  w.form->ListView2.SetSelected(count - 1);
+  w.form->N7Click();
+  EXPECT_EQ("dropped.exe", w.form->Edit1);
+  w.form->Delete1Click();
+  EXPECT_EQ(count - 1, w.form->ListView2.Count());
+  EXPECT_EQ("kept.exe", w.form->ListView2[count - 2].Caption);
+}
+
+TEST(ListCommands, OpenFolderHandsTheSelectedPathToExplorer) {
+  Window w;
+  AddProgram(*w.form, "spaced.exe", "C:\\Program Files\\Some App\\spaced.exe");
+  w.form->ListView2.SetSelected(w.form->ListView2.Count() - 1);
+  std::string parameters, directory;
+  w.form->ShellOpen = [&](HWND, const std::string&, const std::string&, const std::string& p,
+                          const std::string& d, int) {
+    parameters = p;
+    directory = d;
+  };
+  w.form->N1Click();
+  EXPECT_EQ(" /select,C:\\Program Files\\Some App\\spaced.exe", parameters);
+  EXPECT_EQ(w.dir.path() + "\\", directory);
+}

@@ -1,0 +1,299 @@
+// The main window's handlers: the start and the end of the run, the three states
+// of the window (shown; hidden after a minimise; hidden after a start in the tray)
+// and their transitions, the monitoring cycle, and the commands of the buttons and
+// the context menus.
+#include <windows.h>
+
+#include "monitor/DeletionCheck.h"
+#include "monitor/FileFacts.h"
+#include "monitor/Notice.h"
+#include "monitor/Snapshot.h"
+#include "toolkit/Application.h"
+#include "toolkit/Dialogs.h"
+#include "ui/Form1.h"
+#include "ui/Form4.h"
+#include "ui/IgnoredFolders.h"
+#include "ui/OKBottomDlg.h"
+#include "ui/Sorting.h"
+#include "ui/Startup.h"
+
+namespace {
+
+std::string WithTrailingBackslash(std::string folder) {
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+std::string ExecutablePath() {
+  char buffer[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  return buffer;
+}
+
+}  // namespace
+
+// --- Monitoring ---
+
+void TForm1::GetProcessesList() { monitor::GetProcessesList(ListView1, ListBox1, Edit2); }
+
+void TForm1::ListFileProperty() { monitor::ListFileProperty(ListView1, ImageList1); }
+
+void TForm1::RefreshCurrentProcesses() {
+  monitor::RefreshCurrentProcesses(ListView1, ListBox1, Edit2, ImageList1, Image2.get());
+}
+
+void TForm1::ListFileCompares() {
+  monitor::ListFileCompares(ListView1, Edit2, ListView4, SpinEdit2.Value(), ListView2, ListView3,
+                            AddedCount, UpdatedCount, programIndex_);
+}
+
+void TForm1::CheckDeletedPrograms() {
+  monitor::CheckDeletedPrograms(ListView2, ListView3, DeletedCount);
+}
+
+void TForm1::ShowChangeNotice(int added, int updated, int deleted) {
+  TrayIcon1.ShowBalloon(monitor::kNoticeTitle, monitor::ChangeNoticeText(added, updated, deleted),
+                        1, TrayIcon1.BalloonHelpIcon());
+}
+
+void TForm1::Timer1Timer() {
+  ListView1.Clear();
+  ListBox1.Clear();
+  GetProcessesList();
+  monitor::ResetImageList(ImageList1, Image2.get());
+  ListFileProperty();
+  Button2Click();
+}
+
+// "比較": the cycle's merge on the table as it is shown, with no new snapshot.
+void TForm1::Button2Click() {
+  ListFileCompares();
+  DeletedCount = 0;
+  if (CheckBox5.Checked()) CheckDeletedPrograms();
+  if (CheckBox1.Checked()) ShowChangeNotice(AddedCount, UpdatedCount, DeletedCount);
+}
+
+void TForm1::Button1Click() { RefreshCurrentProcesses(); }
+
+void TForm1::Button4Click() {
+  DeletedCount = 0;
+  CheckDeletedPrograms();
+  if (CheckBox1.Checked()) ShowChangeNotice(0, 0, DeletedCount);
+}
+
+void TForm1::ListView1ColumnClick(int column) {
+  ui::SortCurrentProcesses(ListView1, ListBox1, ListBox2, column);
+}
+
+void TForm1::ListView2ColumnClick(int column) { ui::SortProcessList(ListView2, column); }
+
+// --- Start and end ---
+
+store::TSettingsControls TForm1::Settings() {
+  return {CheckBox3, CheckBox4, CheckBox5, CheckBox1, SpinEdit1, SpinEdit2, ListView4};
+}
+
+void TForm1::FormCreate() {
+  Guarded([this] {
+    store::LoadDataFiles(folder_, Memo2, ListView2, ListView3, dataFiles_,
+                         {ListView1, ListBox1, Edit2, ImageList1, Image2.get(), ListView4,
+                          SpinEdit2.Value(), AddedCount, UpdatedCount, programIndex_});
+    store::ReadSettings(
+        store::SettingsPath(folder_), Memo2, Settings(),
+        [this](const std::string& notice) {
+          if (ShowNoticeBox) ShowNoticeBox(notice);
+          else toolkit::ShowMessage(Handle(), notice);
+        },
+        settingsFile_);
+    toolkit::TApplication& app = toolkit::Application();
+    app.OnMinimize = [this](toolkit::TComponent*) { Guarded([this] { MinSize(); }); };
+    app.OnRestore = [this](toolkit::TComponent*) { Guarded([this] { Resize1(); }); };
+    TrayIcon1.ShowIcon();
+    if (CheckBox3.Checked()) {
+      Timer2.Tag = 1;  // FirstShowPending
+      ShowMainForm = false;
+      Timer2.SetEnabled(true);
+    } else {
+      Timer1.SetEnabled(false);
+      Show();
+      RefreshCurrentProcesses();
+    }
+  });
+}
+
+void TForm1::SaveAll() {
+  if (saved_) return;
+  saved_ = true;
+  Guarded([this] {
+    store::SaveDataFiles(folder_, Memo2, ListView2, ListView3, dataFiles_);
+    // The icon leaves the notification area even when the settings cannot be written.
+    struct IconAway {
+      trayicon::TTrayIcon& icon;
+      ~IconAway() { icon.SetVisible(false); }
+    } iconAway{TrayIcon1};
+    store::WriteSettings(store::SettingsPath(folder_), Memo2, Settings(), settingsFile_);
+  });
+}
+
+void TForm1::FormDestroy() {
+  Timer1.SetEnabled(false);
+  Timer2.SetEnabled(false);
+  SaveAll();
+}
+
+void TForm1::CheckBox4Click() {
+  Guarded([this] {
+    ui::ApplyStartupRegistration(CheckBox4.Checked(), WithTrailingBackslash(folder_),
+                                 ExecutablePath(), ui::GetStartupFolder(Handle()));
+  });
+}
+
+// --- The three states ---
+
+void TForm1::EnterHiddenState() {
+  Timer1.SetInterval(static_cast<UINT>(SpinEdit1.Value()) * 1000);
+  SetTrayMonitoring(true);
+  Timer1.SetEnabled(true);
+  Hide();
+}
+
+void TForm1::MinSize() { EnterHiddenState(); }
+
+void TForm1::Resize1() {
+  Timer1.SetEnabled(false);
+  ListView1.Clear();
+  ListBox1.Clear();
+  SetTrayMonitoring(false);
+  RefreshCurrentProcesses();
+  Show();
+}
+
+void TForm1::Timer2Timer() {
+  Timer2.SetEnabled(false);
+  EnterHiddenState();
+  RefreshCurrentProcesses();
+}
+
+void TForm1::Button3Click() { toolkit::Application().Minimize(); }
+
+void TForm1::OpenFromTray() {
+  if (FirstShowPending()) {
+    Timer1.SetEnabled(false);
+    SetTrayMonitoring(false);
+    RefreshCurrentProcesses();
+    Timer2.Tag = 0;
+    ShowMainForm = true;
+  }
+  Show();
+  ::SetForegroundWindow(Handle());
+  toolkit::Application().Restore();
+}
+
+void TForm1::TrayIcon1DblClick() { OpenFromTray(); }
+
+void TForm1::Open1Click() { OpenFromTray(); }
+
+void TForm1::Close1Click() { ::PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+
+// --- Dialogs ---
+
+void TForm1::Button5Click() {
+  if (about_) about_->ShowModal();
+}
+
+void TForm1::Button6Click() {
+  if (picker_) ui::AddIgnoredFolder(ListView4, *picker_);
+}
+
+void TForm1::Button7Click() { ui::RemoveIgnoredFolder(ListView4); }
+
+// --- Context menus ---
+
+void TForm1::N4Click() {
+  int row = ListView1.Selected();
+  if (row < 0) return;
+  ui::OpenContainingFolder(ShellOpen, Handle(), ListView1[row].Cell(1),
+                           WithTrailingBackslash(folder_));
+}
+
+void TForm1::N1Click() {
+  int row = ListView2.Selected();
+  if (row < 0) return;
+  ui::OpenContainingFolder(ShellOpen, Handle(), ListView2[row].Cell(1),
+                           WithTrailingBackslash(folder_));
+}
+
+void TForm1::N10Click() {
+  int row = ListView1.Selected();
+  if (row >= 0) ui::ShowFileProperties(ShellExecuteEx, Handle(), ListView1[row].Cell(1));
+}
+
+void TForm1::N11Click() {
+  int row = ListView2.Selected();
+  if (row >= 0) ui::ShowFileProperties(ShellExecuteEx, Handle(), ListView2[row].Cell(1));
+}
+
+void TForm1::N5Click() {
+  int row = ListView1.Selected();
+  if (row < 0) return;
+  Edit1 = ListView1[row].Caption;
+  ui::CopyTextToClipboard(Handle(), Edit1);
+}
+
+void TForm1::N6Click() {
+  int row = ListView1.Selected();
+  if (row < 0) return;
+  Edit1 = ListView1[row].Cell(1);
+  ui::CopyTextToClipboard(Handle(), Edit1);
+}
+
+void TForm1::N7Click() {
+  int row = ListView2.Selected();
+  if (row < 0) return;
+  Edit1 = ListView2[row].Caption;
+  ui::CopyTextToClipboard(Handle(), Edit1);
+}
+
+void TForm1::N8Click() {
+  int row = ListView2.Selected();
+  if (row < 0) return;
+  Edit1 = ListView2[row].Cell(1);
+  ui::CopyTextToClipboard(Handle(), Edit1);
+}
+
+void TForm1::N9Click() {
+  bool confirmed = ConfirmEndProcess
+                       ? ConfirmEndProcess()
+                       : toolkit::AskWarningYesNo(Handle(), "警告", "このプロセスを強制終了しますか？");
+  if (!confirmed) return;
+  int row = ListView1.Selected();
+  if (row < 0 || row >= ListBox1.Count()) return;
+  DWORD pid = static_cast<DWORD>(std::stoul(ListBox1[row]));
+  // Ending our own process would lose every record since start-up: end the
+  // orderly way instead, which saves.
+  if (pid == ::GetCurrentProcessId()) {
+    Close1Click();
+    return;
+  }
+  {
+    toolkit::KernelHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+    if (process) ::TerminateProcess(process.get(), 0);
+  }
+  ::Sleep(500);
+  RefreshCurrentProcesses();
+}
+
+void TForm1::N3Click() {
+  int row = ListView2.Selected();
+  if (row < 0) return;
+  std::string comment = ListView2[row].Cell(5);
+  bool ok = EditComment ? EditComment(comment)
+                        : toolkit::InputQuery(Handle(), "コメント", "コメントを入力してください",
+                                              comment, 255);
+  if (ok) ListView2.SetCell(row, 5, comment);
+}
+
+void TForm1::Delete1Click() {
+  int row = ListView2.Selected();
+  if (row >= 0) ListView2.Delete(row);
+}
