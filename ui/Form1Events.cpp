@@ -107,7 +107,12 @@ void TForm1::FormCreate() {
         settingsFile_);
     toolkit::TApplication& app = toolkit::Application();
     app.OnMinimize = [this](toolkit::TComponent*) { Guarded([this] { MinSize(); }); };
-    app.OnRestore = [this](toolkit::TComponent*) { Guarded([this] { Resize1(); }); };
+    app.OnRestore = [this](toolkit::TComponent*) {
+      Guarded([this] { Resize1(); });
+      // The application's own window carried the taskbar button while minimised;
+      // the shown main window carries its own.
+      ::ShowWindow(toolkit::Application().Handle(), SW_HIDE);
+    };
     TrayIcon1.ShowIcon();
     if (CheckBox3.Checked()) {
       Timer2.Tag = 1;  // FirstShowPending

@@ -219,11 +219,15 @@ TEST(WindowStates, MinimisingHidesAndStartsTheCycleAndOpeningStopsIt) {
   EXPECT_EQ(3000u, w.form->Timer1.Interval());
   EXPECT_TRUE(w.form->TrayMonitoring());
 
+  HWND application = toolkit::Application().Handle();
+  EXPECT_TRUE(::IsIconic(application));  // its taskbar button stands for the program
+
   w.form->Open1Click();
   EXPECT_TRUE(::IsWindowVisible(w.form->Handle()));
   EXPECT_FALSE(w.form->Timer1.Enabled());
   EXPECT_FALSE(w.form->TrayMonitoring());
   EXPECT_EQ(w.form->ListView1.Count(), w.form->ListBox1.Count());
+  EXPECT_FALSE(::IsWindowVisible(application));  // one taskbar button, the window's
 }
 
 TEST(WindowStates, AChangedIntervalWaitsForTheNextMinimise) {
@@ -391,4 +395,24 @@ TEST(ListCommands, OpenFolderHandsTheSelectedPathToExplorer) {
   w.form->N1Click();
   EXPECT_EQ(" /select,C:\\Program Files\\Some App\\spaced.exe", parameters);
   EXPECT_EQ(w.dir.path() + "\\", directory);
+}
+
+TEST(WindowStates, RestoringTheMinimisedProgramFromItsTaskbarButtonShowsTheWindow) {
+  Window w;
+  w.form->Button3Click();
+  ASSERT_FALSE(::IsWindowVisible(w.form->Handle()));
+  ::SendMessageA(toolkit::Application().Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(::IsWindowVisible(w.form->Handle()));
+  EXPECT_FALSE(w.form->Timer1.Enabled());
+  EXPECT_FALSE(w.form->TrayMonitoring());
+}
+
+TEST(WindowStates, TheWindowsOwnMinimiseButtonHidesItInTheTray) {
+  Window w;
+  ::SendMessageA(w.form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_FALSE(::IsWindowVisible(w.form->Handle()));
+  EXPECT_TRUE(w.form->Timer1.Enabled());
+  w.form->TrayIcon1DblClick();
+  EXPECT_TRUE(::IsWindowVisible(w.form->Handle()));
+  EXPECT_FALSE(w.form->Timer1.Enabled());
 }
