@@ -6,6 +6,7 @@
 
 #include "toolkit/Dialogs.h"
 #include "toolkit/Handle.h"
+#include "toolkit/Paths.h"
 #include "trayicon/TrShlApi.h"
 #include "ui/Form1.h"
 #include "ui/Form4.h"
@@ -14,13 +15,6 @@
 namespace {
 
 constexpr char kMutexName[] = "Z-VYT";
-
-std::string ProgramFolder() {
-  char buffer[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  std::string path = buffer;
-  return path.substr(0, path.find_last_of('\\'));
-}
 
 // COM for the user-interface thread, for the shell link and the shell namespace.
 class ComApartment {
@@ -52,7 +46,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                               ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&icc);
 
-  TForm1 form(ProgramFolder());
+  TForm1 form(toolkit::ProgramFolder());
   // An error in the tray icon's own window (a failed re-add after the taskbar came
   // back) is shown like any other handler's.
   trayicon::SetTrayErrorHandler([&form](const std::exception& e) { form.ReportError(e.what()); });

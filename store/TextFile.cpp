@@ -49,14 +49,6 @@ std::string CannotOpenMessage(const std::string& path) {
   return WithPath("ファイル %s は開けません", path);
 }
 
-std::string ProgramFolder() {
-  char buffer[MAX_PATH + 1] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  std::string path(buffer, n);
-  size_t slash = path.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 bool IsExistingFile(const std::string& path) {
   DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -12,9 +12,6 @@
 
 namespace store {
 
-// The folder of the running executable, without a trailing backslash.
-std::string ProgramFolder();
-
 // Whether there is a file (not a folder) at the path.
 bool IsExistingFile(const std::string& path);
 

@@ -1,5 +1,6 @@
 #include "toolkit/Dialogs.h"
 
+#include "toolkit/Paths.h"
 #include "toolkit/Window.h"
 
 namespace toolkit {
@@ -11,15 +12,9 @@ void ShowMessage(HWND owner, const std::string& text) {
 }
 
 std::string ErrorBoxText(const std::string& message) {
-  // The last character, not the last byte: the trailing byte of a double-byte
-  // character can take any value, so walk from the front.
-  size_t last = 0;
-  for (size_t i = 0; i < message.size();) {
-    last = i;
-    bool lead = ::IsDBCSLeadByteEx(932, static_cast<BYTE>(message[i])) && i + 1 < message.size();
-    i += lead ? 2 : 1;
-  }
-  if (message.empty() || static_cast<unsigned char>(message[last]) <= '.') return message;
+  // The last character, not the last byte: a trailing byte can take any value.
+  size_t last = LastCharStart(message);
+  if (last >= message.size() || static_cast<unsigned char>(message[last]) <= '.') return message;
   return message + ".";
 }
 

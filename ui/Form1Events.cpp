@@ -10,27 +10,13 @@
 #include "monitor/Snapshot.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
+#include "toolkit/Paths.h"
 #include "ui/Form1.h"
 #include "ui/Form4.h"
 #include "ui/IgnoredFolders.h"
 #include "ui/OKBottomDlg.h"
 #include "ui/Sorting.h"
 #include "ui/Startup.h"
-
-namespace {
-
-std::string WithTrailingBackslash(std::string folder) {
-  if (folder.empty() || folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
-std::string ExecutablePath() {
-  char buffer[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  return buffer;
-}
-
-}  // namespace
 
 // --- Monitoring ---
 
@@ -148,8 +134,8 @@ void TForm1::FormDestroy() {
 
 void TForm1::CheckBox4Click() {
   Guarded([this] {
-    ui::ApplyStartupRegistration(CheckBox4.Checked(), WithTrailingBackslash(folder_),
-                                 ExecutablePath(), ui::GetStartupFolder(Handle()));
+    ui::ApplyStartupRegistration(CheckBox4.Checked(), toolkit::WithTrailingBackslash(folder_),
+                                 toolkit::ExecutablePath(), ui::GetStartupFolder(Handle()));
   });
 }
 
@@ -218,14 +204,14 @@ void TForm1::N4Click() {
   int row = ListView1.Selected();
   if (row < 0) return;
   ui::OpenContainingFolder(ShellOpen, Handle(), ListView1[row].Cell(1),
-                           WithTrailingBackslash(folder_));
+                           toolkit::WithTrailingBackslash(folder_));
 }
 
 void TForm1::N1Click() {
   int row = ListView2.Selected();
   if (row < 0) return;
   ui::OpenContainingFolder(ShellOpen, Handle(), ListView2[row].Cell(1),
-                           WithTrailingBackslash(folder_));
+                           toolkit::WithTrailingBackslash(folder_));
 }
 
 void TForm1::N10Click() {

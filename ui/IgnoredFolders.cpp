@@ -1,22 +1,12 @@
 #include "ui/IgnoredFolders.h"
 
-#include <windows.h>
+#include "toolkit/Paths.h"
 
 namespace ui {
 
-bool EndsWithBackslash(const std::string& text) {
-  size_t last = std::string::npos;
-  for (size_t i = 0; i < text.size();) {
-    last = i;
-    bool lead = ::IsDBCSLeadByteEx(932, static_cast<BYTE>(text[i])) && i + 1 < text.size();
-    i += lead ? 2 : 1;
-  }
-  return last != std::string::npos && last == text.size() - 1 && text[last] == '\\';
-}
-
 std::string IgnoredFolderEntry(const std::string& folderPath) {
   if (folderPath.empty()) return {};
-  return EndsWithBackslash(folderPath) ? folderPath : folderPath + "\\";
+  return toolkit::WithTrailingBackslash(folderPath);
 }
 
 void AddIgnoredFolder(toolkit::TListView& ListView4, TForm4& Form4) {

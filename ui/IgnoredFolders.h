@@ -16,10 +16,6 @@ namespace ui {
 // root "C:\" keeps the one it has). Empty when no folder was chosen.
 std::string IgnoredFolderEntry(const std::string& folderPath);
 
-// True when the text's last character (not merely its last byte: the trailing
-// byte of a double-byte character may be 0x5C) is a backslash.
-bool EndsWithBackslash(const std::string& text);
-
 // "追加" (Button6Click): runs the picker modally and appends the chosen folder at
 // the end of the list when the user confirmed with OK. The same folder may be
 // added more than once.

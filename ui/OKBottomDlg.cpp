@@ -1,5 +1,7 @@
 #include "ui/OKBottomDlg.h"
 
+#include "toolkit/Paths.h"
+
 #include <shellapi.h>
 
 #include "res/resource.h"
@@ -52,20 +54,6 @@ HICON LoadLargeProgramIcon() {
 
 }  // namespace
 
-std::string ProgramFolderWithBackslash() {
-  char path[MAX_PATH] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string text(path, n < MAX_PATH ? n : 0);
-  // The last real backslash: a double-byte character's trailing byte may be 0x5C.
-  size_t cut = 0;
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] == '\\') cut = i + 1;
-    bool lead = ::IsDBCSLeadByteEx(932, static_cast<BYTE>(text[i])) && i + 1 < text.size();
-    i += lead ? 2 : 1;
-  }
-  return text.substr(0, cut);
-}
-
 TOKBottomDlg::TOKBottomDlg(HWND owner) {
   ShellOpen = [](HWND window, const std::string& operation, const std::string& file,
                  const std::string& parameters, const std::string& directory, int showCommand) {
@@ -109,7 +97,7 @@ HWND TOKBottomDlg::CreateLabel(const toolkit::TControlArgs& args, HFONT font, DW
 }
 
 void TOKBottomDlg::Label5Click() {
-  ShellOpen(Handle(), "Open", kHomePage, "", ProgramFolderWithBackslash(), SW_SHOWDEFAULT);
+  ShellOpen(Handle(), "Open", kHomePage, "", toolkit::WithTrailingBackslash(toolkit::ProgramFolder()), SW_SHOWDEFAULT);
 }
 
 void TOKBottomDlg::OKBtnClick() { EndModal(toolkit::mrOk); }

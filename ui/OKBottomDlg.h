@@ -59,7 +59,4 @@ private:
   toolkit::TButton OKBtn;
 };
 
-// The folder of the running executable, with a trailing backslash.
-std::string ProgramFolderWithBackslash();
-
 }  // namespace ui
