@@ -24,7 +24,7 @@ unset DISPLAY
 vantry_ensure_display
 echo "test: Wine prefix $WINEPREFIX, display $DISPLAY"
 vantry_prepare_prefix
-vantry_start_session
+vantry_start_session "$build/tests/WarmUp.exe"
 
 cd "$build"
 ctest --output-on-failure -j2 --timeout 120 "$@"
