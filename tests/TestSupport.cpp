@@ -97,6 +97,28 @@ void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local) {
   if (!ok) throw std::runtime_error("cannot set the time of " + path);
 }
 
+namespace {
+struct WindowSearch {
+  const char* className;
+  HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<WindowSearch*>(lp);
+  char name[128] = {};
+  ::GetClassNameA(hwnd, name, sizeof name);
+  if (lstrcmpA(name, search->className) != 0) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+}  // namespace
+
+HWND FindOwnWindow(const char* className) {
+  WindowSearch search{className, nullptr};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &MatchClass, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 ChildProcess::ChildProcess(const std::string& folder, const std::string& exeName)
     : path_(folder + "\\" + exeName) {
   std::string source = TestBinDir() + "\\Sleeper.exe";

@@ -32,6 +32,11 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local);
 SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int second);
 
+// A top-level window of the given class made by this thread, or null. Tests run
+// side by side, and another test program's window of the same class must not
+// be taken for ours.
+HWND FindOwnWindow(const char* className);
+
 // A started copy of the Sleeper helper program, ended when this goes away.
 class ChildProcess {
 public:

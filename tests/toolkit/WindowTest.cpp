@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Window.h"
 
@@ -73,7 +74,7 @@ std::string typed;
 WPARAM key = VK_RETURN;
 
 void CALLBACK Drive(HWND, UINT, UINT_PTR id, DWORD) {
-  HWND box = ::FindWindowA("VantryInputBox", nullptr);
+  HWND box = testsupport::FindOwnWindow("VantryInputBox");
   if (!box || !::IsWindowVisible(box)) return;
   ::KillTimer(nullptr, id);
   HWND edit = ::FindWindowExA(box, nullptr, "EDIT", nullptr);

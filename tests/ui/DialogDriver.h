@@ -9,6 +9,8 @@
 #include <functional>
 #include <vector>
 
+#include "TestSupport.h"
+
 namespace testsupport {
 
 class TDialogDriver {
@@ -53,7 +55,7 @@ private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     TDialogDriver* self = current_;
     if (!self) return;
-    HWND window = ::FindWindowA(self->className_, nullptr);
+    HWND window = testsupport::FindOwnWindow(self->className_);
     if (!window || !::IsWindowVisible(window)) return;
     if (self->next_ < self->steps_.size()) {
       self->steps_[self->next_++](window);

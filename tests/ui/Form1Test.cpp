@@ -88,16 +88,18 @@ TEST(MonitoringCycle, WithTheNoticeOffNoBalloonIsAskedFor) {
   TempDir other;
   ChildProcess child(other.path(), "new-program.exe");
   w.form->Timer1Timer();
-  EXPECT_EQ(1, w.form->AddedCount);
+  EXPECT_GE(w.form->AddedCount, 1);
   EXPECT_TRUE(w.Balloons().empty());
 }
 
+// Other test programs start processes meanwhile, so exact counts come from a table
+// the test fills itself and "比較", which takes no snapshot.
 TEST(MonitoringCycle, TheNoticeCountsAdditions) {
   Window w;
   w.form->CheckBox1.SetChecked(true);
-  TempDir other;
-  ChildProcess child(other.path(), "noticed.exe");
-  w.form->Timer1Timer();
+  w.form->ListView1.Clear();
+  w.form->ListView1.Add("noticed.exe").SubItems = {w.dir.file("noticed.exe"), "", ""};
+  w.form->Button2Click();
   ASSERT_FALSE(w.Balloons().empty());
   EXPECT_EQ("　追加：1　", w.Balloons().back());
 }
@@ -105,13 +107,19 @@ TEST(MonitoringCycle, TheNoticeCountsAdditions) {
 TEST(MonitoringCycle, DeletionsAreReportedOnlyWithTheDeletionCheckOn) {
   Window w;
   w.form->CheckBox1.SetChecked(true);
+  w.form->ListView1.Clear();
+  w.form->ListView2.Clear();  // the seeded list may hold other tests' programs, gone by now
   AddProgram(*w.form, "gone.exe", w.dir.file("gone.exe"));
-  w.form->Timer1Timer();
+  w.form->Button2Click();
   EXPECT_EQ("", w.Balloons().back());
   EXPECT_EQ(0, w.form->DeletedCount);
   w.form->CheckBox5.SetChecked(true);
-  w.form->Timer1Timer();
+  w.form->Button2Click();
   EXPECT_EQ("　削除：1　", w.Balloons().back());
+  // The timed cycle takes the same path.
+  AddProgram(*w.form, "gone-too.exe", w.dir.file("gone-too.exe"));
+  w.form->Timer1Timer();
+  EXPECT_NE(std::string::npos, w.Balloons().back().find("　削除："));
 }
 
 TEST(MonitoringCycle, ComparingTwiceWithoutARefreshFindsNothingNew) {
@@ -120,7 +128,7 @@ TEST(MonitoringCycle, ComparingTwiceWithoutARefreshFindsNothingNew) {
   ChildProcess child(other.path(), "compared.exe");
   w.form->Button1Click();
   w.form->Button2Click();
-  EXPECT_EQ(1, w.form->AddedCount);
+  EXPECT_GE(w.form->AddedCount, 1);
   w.form->Button2Click();
   EXPECT_EQ(0, w.form->AddedCount);
   EXPECT_EQ(0, w.form->UpdatedCount);
