@@ -44,7 +44,7 @@ vantry_ensure_display() {
   local fifo
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   VANTRY_XVFB_PID=$!
   local num
   read -r num <"$fifo"
