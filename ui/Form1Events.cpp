@@ -142,6 +142,10 @@ void TForm1::CheckBox4Click() {
 // --- The three states ---
 
 void TForm1::EnterHiddenState() {
+  // The title bar's minimise leaves the focus in the box until the window hides,
+  // so a typed "0" or "99" would otherwise set the timer before the box brings
+  // it into range: no cycle at all, or one far slower than the box then shows.
+  SpinEdit1.FocusLost();
   Timer1.SetInterval(static_cast<UINT>(SpinEdit1.Value()) * 1000);
   SetTrayMonitoring(true);
   Timer1.SetEnabled(true);

@@ -250,6 +250,19 @@ TEST(WindowStates, AChangedIntervalWaitsForTheNextMinimise) {
   w.form->Open1Click();
 }
 
+TEST(WindowStates, AnIntervalTypedOutOfRangeIsBroughtIntoRangeBeforeTheCycleStarts) {
+  Window w;
+  w.form->SpinEdit1.SetText("0");  // typed, the focus still in the box
+  ::SendMessageA(w.form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_EQ(1000u, w.form->Timer1.Interval());
+  EXPECT_EQ("1", w.form->SpinEdit1.Text());
+  w.form->TrayIcon1DblClick();
+  w.form->SpinEdit1.SetText("99");
+  w.form->Button3Click();
+  EXPECT_EQ(60000u, w.form->Timer1.Interval());
+  w.form->Open1Click();
+}
+
 // --- The end of the run ---
 
 TEST(EndOfRun, SavesAllThreeFilesAndTakesTheIconAway) {
