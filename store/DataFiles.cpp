@@ -1,5 +1,8 @@
 #include "store/DataFiles.h"
 
+#include <exception>
+#include <stdexcept>
+
 #include "monitor/FileFacts.h"
 #include "monitor/Snapshot.h"
 #include "store/TextFile.h"
@@ -70,7 +73,17 @@ LoadResult LoadLog(const std::string& folder, TLineBuffer& Memo2, toolkit::TList
 void LoadDataFiles(const std::string& folder, TLineBuffer& Memo2, toolkit::TListView& ListView2,
                    toolkit::TListView& ListView3, DataFilesState& state,
                    const FirstRunTables& firstRun) {
-  if (LoadProcessList(folder, Memo2, ListView2, state) == LoadResult::Missing) {
+  // A process list that cannot be read counts as an empty list, not as a first
+  // run. Its error waits until the log is loaded: one unreadable file must not
+  // cost the other, and start-up goes on from the error box.
+  std::exception_ptr listError;
+  LoadResult list = LoadResult::Loaded;
+  try {
+    list = LoadProcessList(folder, Memo2, ListView2, state);
+  } catch (const std::runtime_error&) {
+    listError = std::current_exception();
+  }
+  if (list == LoadResult::Missing) {
     firstRun.ListView1.Clear();
     firstRun.CurrentPids.Clear();
     monitor::GetProcessesList(firstRun.ListView1, firstRun.CurrentPids, firstRun.SnapshotTime);
@@ -81,7 +94,12 @@ void LoadDataFiles(const std::string& folder, TLineBuffer& Memo2, toolkit::TList
                               firstRun.UpdatedCount, firstRun.Index);
   }
   // A log file replaces the entries the seeding has just written.
-  LoadLog(folder, Memo2, ListView3, state);
+  try {
+    LoadLog(folder, Memo2, ListView3, state);
+  } catch (const std::runtime_error&) {
+    if (!listError) throw;
+  }
+  if (listError) std::rethrow_exception(listError);
 }
 
 void SaveProcessList(const std::string& folder, TLineBuffer& Memo2,

@@ -65,7 +65,8 @@ struct FirstRunTables {
 };
 
 // The start-up loading: the process list (or, without its file, the first-run
-// seeding), then the log.
+// seeding), then the log. A process list that cannot be read is left empty and
+// its error thrown only after the log has been loaded.
 void LoadDataFiles(const std::string& folder, TLineBuffer& Memo2, toolkit::TListView& ListView2,
                    toolkit::TListView& ListView3, DataFilesState& state,
                    const FirstRunTables& firstRun);

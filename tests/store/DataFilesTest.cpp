@@ -304,12 +304,29 @@ TEST(DataFiles, UnreadableFileGivesTheOpenMessageAndIsKeptByTheSave) {
   }
   EXPECT_TRUE(t.SnapshotTime.empty());  // not taken for a first run
   EXPECT_EQ(0, t.ListView2.Count());
+  // The log is loaded all the same.
+  ASSERT_EQ(1, t.ListView3.Count());
+  EXPECT_EQ("kept.exe", t.ListView3[0].Cell(1));
 
-  // Neither file was loaded (the log was never reached): both are kept before the save.
+  // The process list was not loaded and is kept before the save; the log was.
   t.Save(dir.path());
   EXPECT_EQ(list, ReadFileBytes(ProcessListFile(dir) + ".bak"));
-  EXPECT_EQ(log, ReadFileBytes(LogFile(dir) + ".bak"));
   EXPECT_EQ("Ver1.00\r\n", ReadFileBytes(ProcessListFile(dir)));
+  EXPECT_FALSE(Exists(LogFile(dir) + ".bak"));
+  EXPECT_EQ(log, ReadFileBytes(LogFile(dir)));
+}
+
+TEST(DataFiles, WhenBothFilesAreUnreadableTheProcessListsMessageIsGiven) {
+  TempDir dir;
+  WriteFileBytes(ProcessListFile(dir), "Ver1.00\r\n");
+  WriteFileBytes(LogFile(dir), "Ver1.00\r\n");
+  Tables t;
+  toolkit::FileHandle lockList(::CreateFileA(ProcessListFile(dir).c_str(), GENERIC_READ, 0,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+  toolkit::FileHandle lockLog(::CreateFileA(LogFile(dir).c_str(), GENERIC_READ, 0, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(lockList && lockLog);
+  EXPECT_EQ("ファイル " + ProcessListFile(dir) + " は開けません", ErrorOf([&] { t.Load(dir.path()); }));
 }
 
 TEST(DataFiles, FailedSaveGivesTheCreateMessageAndLeavesTheOldFiles) {
