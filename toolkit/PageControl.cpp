@@ -8,19 +8,23 @@ namespace toolkit {
 
 HWND TPageControl::Create(HWND parent, const TControlArgs& args,
                           const std::vector<std::string>& captions) {
-  TControlArgs tabArgs = args;
-  tabArgs.ExStyle |= WS_EX_CONTROLPARENT;  // tabbing walks on into the active page
-  tab_ = CreateChild(parent, WC_TABCONTROLA, tabArgs, WS_TABSTOP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+  // The tab strip is a tab stop of its own, so the keyboard can reach it and switch
+  // pages with the arrows; a control parent would be passed over by the dialog
+  // manager, which only walks into it.
+  tab_ = CreateChild(parent, WC_TABCONTROLA, args, WS_TABSTOP | WS_CLIPSIBLINGS);
   if (!tab_) return nullptr;
+  HWND previous = tab_;
   for (size_t i = 0; i < captions.size(); ++i) {
     TCITEMA item = {};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<char*>(captions[i].c_str());
     ::SendMessageA(tab_, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
-    // Pages are children of the tab control: they follow it in the keyboard order
-    // of the window, and their controls' messages reach the top-level window
-    // through the container.
-    pages_.push_back(CreateContainer(tab_, TControlArgs{}));
+    // Pages are siblings right after the tab control in the z-order, which is the
+    // keyboard order: tabbing goes from the tabs into the active page. Being below
+    // the tab control, they show through the hole LayoutPages cuts into it.
+    pages_.push_back(CreateContainer(parent, TControlArgs{}));
+    ::SetWindowPos(pages_.back(), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = pages_.back();
   }
   LayoutPages();
   SetActivePage(0);
@@ -40,9 +44,18 @@ void TPageControl::SetActivePage(int index) {
 
 void TPageControl::LayoutPages() {
   if (!tab_) return;
-  RECT rc;
-  ::GetClientRect(tab_, &rc);
+  RECT bounds, rc;
+  ::GetClientRect(tab_, &bounds);
+  rc = bounds;
   ::SendMessageA(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rc));
+  // The tab control keeps its tabs and its frame; the display area inside belongs
+  // to the page below it, for painting and for the pointer alike.
+  HRGN shape = ::CreateRectRgn(bounds.left, bounds.top, bounds.right, bounds.bottom);
+  HRGN hole = ::CreateRectRgn(rc.left, rc.top, rc.right, rc.bottom);
+  ::CombineRgn(shape, shape, hole, RGN_DIFF);
+  ::DeleteObject(hole);
+  if (!::SetWindowRgn(tab_, shape, TRUE)) ::DeleteObject(shape);  // the window owns it once set
+  ::MapWindowPoints(tab_, ::GetParent(tab_), reinterpret_cast<POINT*>(&rc), 2);
   for (HWND page : pages_)
     ::SetWindowPos(page, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);

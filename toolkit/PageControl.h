@@ -1,7 +1,7 @@
-// A tab control with pages: each page is a container window, a child of the tab
-// control laid over its display area; choosing a tab shows its page and hides the
-// others. The owner calls LayoutPages after resizing the tab control, before the
-// controls on the pages follow their anchors.
+// A tab control with pages: each page is a container window laid over the tab
+// control's display area, a sibling right after it in the keyboard order; choosing
+// a tab shows its page and hides the others. The owner calls LayoutPages after
+// resizing the tab control.
 #pragma once
 
 #include <windows.h>
@@ -23,7 +23,8 @@ public:
 
   int ActivePage() const;
   void SetActivePage(int index);
-  // Lays the pages over the display area again (after the tab control was resized).
+  // Lays the pages over the display area again and opens the tab control there
+  // (after the tab control was resized).
   void LayoutPages();
   // The parent passes WM_NOTIFY here; true when it was the tab control's.
   bool HandleNotify(const NMHDR* header);

@@ -200,6 +200,7 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_SIZE: {
       LRESULT r = TWindow::HandleMessage(msg, wp, lp);
+      if (wp != SIZE_MINIMIZED) PageControl1.LayoutPages();
       for (toolkit::TListView* v : {&ListView1, &ListView2, &ListView3, &ListView4})
         v->LayoutColumns();
       return r;

@@ -188,6 +188,36 @@ TEST(MainWindow, TheListsGrowWithTheWindowAndTheSettingsStayPut) {
   EXPECT_EQ(boxBefore.top, boxAfter.top);
 }
 
+TEST(MainWindow, TheKeyboardVisitsTheTabsAndThenTheActivePage) {
+  Window w;
+  TForm1& f = *w.form;
+  std::vector<HWND> expected = {f.Button1.Handle(), f.Button2.Handle(), f.Button3.Handle(),
+                                f.PageControl1.Handle(), f.ListView1.Handle(),
+                                f.Button4.Handle(), f.Button5.Handle()};
+  std::vector<HWND> seen = {f.Button1.Handle()};
+  for (HWND h = f.Button1.Handle(); seen.size() < expected.size();) {
+    h = ::GetNextDlgTabItem(f.Handle(), h, FALSE);
+    seen.push_back(h);
+  }
+  EXPECT_EQ(expected, seen);
+  // The settings page's controls follow the tabs once it is the active page.
+  f.PageControl1.SetActivePage(3);
+  EXPECT_EQ(f.CheckBox3.Handle(), ::GetNextDlgTabItem(f.Handle(), f.PageControl1.Handle(), FALSE));
+}
+
+TEST(MainWindow, ThePagesTakeTheClicksInsideTheTabControl) {
+  Window w;
+  RECT rc;
+  ::GetWindowRect(w.form->ListView2.Handle(), &rc);
+  w.form->PageControl1.SetActivePage(1);
+  POINT middle = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+  EXPECT_EQ(w.form->ListView2.Handle(), ::WindowFromPoint(middle));
+  ::SetWindowPos(w.form->Handle(), nullptr, 0, 0, 900, 600, SWP_NOZORDER);
+  ::GetWindowRect(w.form->ListView2.Handle(), &rc);
+  POINT corner = {rc.right - 8, rc.bottom - 8};  // in the part the window grew by
+  EXPECT_EQ(w.form->ListView2.Handle(), ::WindowFromPoint(corner));
+}
+
 // --- The three states ---
 
 TEST(WindowStates, AStartInTheTrayShowsNoWindowAndCompletesOnTheTimer) {
