@@ -186,6 +186,13 @@ TEST(FolderPickerMouse, ARightClickSelectsTheNodeUnderThePointer) {
                           POINT screen = at;
                           ::ClientToScreen(tree, &screen);
                           ::SetCursorPos(screen.x, screen.y);
+                        },
+                        // The pointer reaches the server a little after it was moved;
+                        // the click's position is the server's.
+                        [&](HWND) {
+                          RECT rc;
+                          TreeView_GetItemRect(tree, target, &rc, TRUE);
+                          POINT at = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
                           ::PostMessageA(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
                           ::PostMessageA(tree, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
                         },
