@@ -22,9 +22,11 @@ enum ControlId : UINT {
 constexpr unsigned kAllSides =
     toolkit::akLeft | toolkit::akTop | toolkit::akRight | toolkit::akBottom;
 
-HICON LoadProgramIcon(int size) {
+// The tray icon gets a copy of its own, which it destroys; the window's icons are
+// the system's shared ones and are never destroyed.
+HICON LoadProgramIcon(int size, bool shared = false) {
   return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VANTRY),
-                                         IMAGE_ICON, size, size, 0));
+                                         IMAGE_ICON, size, size, shared ? LR_SHARED : 0));
 }
 
 HICON LoadFallbackIcon() {
@@ -115,10 +117,10 @@ void TForm1::BuildMenus() {
 bool TForm1::CreateWindowed() {
   HWND owner = nullptr;
   if (!CreateTopLevel(kClassName, "Vantry", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                      WS_EX_CONTROLPARENT, 249, 129, 790, 465, owner, LoadProgramIcon(32)))
+                      WS_EX_CONTROLPARENT, 249, 129, 790, 465, owner, LoadProgramIcon(32, true)))
     return false;
   ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(LoadProgramIcon(16)));
+                 reinterpret_cast<LPARAM>(LoadProgramIcon(16, true)));
   SetFont(toolkit::CreateProgramFont());
   SetMinSize(580, 275);
   CreateControls();
