@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "SettingsTab.h"
 #include "TestSupport.h"
 #include "store/OldSettings.h"
 #include "store/Settings.h"
@@ -14,27 +15,6 @@ using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 
 namespace {
-
-struct SettingsTab {
-  toolkit::TCheckBox CheckBox3;
-  toolkit::TCheckBox CheckBox4;
-  toolkit::TCheckBox CheckBox5;
-  toolkit::TCheckBox CheckBox1;
-  toolkit::TSpinEdit SpinEdit1{1, 60, 10};
-  toolkit::TSpinEdit SpinEdit2{10, 200, 100};
-  toolkit::TListView ListView4;
-  store::TLineBuffer Memo2;
-  store::TSettingsFileState state;
-  store::TSettingsControls controls{CheckBox3, CheckBox4, CheckBox5, CheckBox1,
-                                    SpinEdit1, SpinEdit2, ListView4};
-  int registrations = 0;
-  SettingsTab() {
-    CheckBox4.OnClick = [this] { ++registrations; };
-  }
-
-  void Read(const std::string& path) { store::ReadSettings(path, Memo2, controls, {}, state); }
-  void Write(const std::string& path) { store::WriteSettings(path, Memo2, controls, state); }
-};
 
 store::TLineBuffer Lines(const std::string& text) {
   store::TLineBuffer lines;
