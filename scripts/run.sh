@@ -3,10 +3,7 @@
 # taskbar, the tray icon and its balloons can be seen. Uses the current display;
 # without one it starts Xvfb and saves a screenshot after a few seconds.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-# Another build folder (for a second working copy of the build) through VANTRY_BUILD_DIR.
-build=${VANTRY_BUILD_DIR:-$root/build}
-case "$build" in /*) ;; *) build="$root/$build" ;; esac
+. "$(dirname "$0")/paths.sh"
 "$root/scripts/setup.sh" --run
 export VANTRY_BUILD_DIR="$build"
 "$root/scripts/build.sh"

@@ -5,9 +5,7 @@
 # Builds only the libraries it needs and a small preview program that carries the
 # program's own icon and manifest.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${VANTRY_BUILD_DIR:-$root/build}
-case "$build" in /*) ;; *) build="$root/$build" ;; esac
+. "$(dirname "$0")/paths.sh"
 "$root/scripts/setup.sh" --run
 
 if [ ! -f "$build/build.ninja" ]; then

@@ -5,9 +5,7 @@
 # from a folder of its own with a few settings and ignored folders, so every tab
 # has something to show.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${VANTRY_BUILD_DIR:-$root/build}
-case "$build" in /*) ;; *) build="$root/$build" ;; esac
+. "$(dirname "$0")/paths.sh"
 "$root/scripts/setup.sh" --run
 export VANTRY_BUILD_DIR="$build"
 "$root/scripts/build.sh" >/dev/null

@@ -2,10 +2,7 @@
 # Sets up, builds, and runs every test under Wine in a private, fresh prefix and,
 # when there is no display, a private Xvfb. Exits non-zero when any test fails.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-# Another build folder (for a second working copy of the build) through VANTRY_BUILD_DIR.
-build=${VANTRY_BUILD_DIR:-$root/build}
-case "$build" in /*) ;; *) build="$root/$build" ;; esac
+. "$(dirname "$0")/paths.sh"
 "$root/scripts/setup.sh"
 export VANTRY_BUILD_DIR="$build"
 "$root/scripts/build.sh"

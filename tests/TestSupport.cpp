@@ -54,6 +54,10 @@ std::string TestBinDir() {
   return path.substr(0, path.find_last_of('\\'));
 }
 
+bool Exists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string ReadFileBytes(const std::string& path) {
   HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);

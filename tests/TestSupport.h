@@ -25,6 +25,9 @@ private:
 // The folder of the running test program, without a trailing backslash.
 std::string TestBinDir();
 
+// Whether anything (file or folder) is at the path.
+bool Exists(const std::string& path);
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 

@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 
+using testsupport::Exists;
 using testsupport::TempDir;
 
 namespace {
@@ -81,10 +82,6 @@ bool BecomesVisible(HWND hwnd, DWORD ms = 20000) {
     ::Sleep(100);
   }
   return false;
-}
-
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool Ended(const PROCESS_INFORMATION& pi, DWORD ms = 20000) {

@@ -10,6 +10,7 @@
 #include "toolkit/Handle.h"
 
 using testsupport::ReadFileBytes;
+using testsupport::Exists;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 
@@ -51,10 +52,6 @@ struct Tables {
 
 std::string ProcessListFile(const TempDir& dir) { return dir.file("ProcessList.dat"); }
 std::string LogFile(const TempDir& dir) { return dir.file("Log.dat"); }
-
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // The message of the error that `run` throws, or "(none)".
 template <typename F>

@@ -8,14 +8,11 @@
 #include "ui/Startup.h"
 
 using testsupport::ReadFileBytes;
+using testsupport::Exists;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 
 namespace {
-
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // The settings tab as the main window wires it: CheckBox4's click registers.
 struct Start {

@@ -11,14 +11,11 @@
 #include "ui/Startup.h"
 
 using testsupport::ReadFileBytes;
+using testsupport::Exists;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 
 namespace {
-
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 struct LinkFacts {
   std::string Target;
