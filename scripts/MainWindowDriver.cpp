@@ -2,8 +2,11 @@
 //   MainWindowDriver tab N      chooses tab N of the main window by the keyboard
 //   MainWindowDriver rclick N   right-clicks the list of tab N (opens its menu)
 //   MainWindowDriver escape     closes an open menu
+//   MainWindowDriver place X Y  moves the window to X,Y and prints its size as
+//                               WxH+X+Y, the geometry a crop of the screen takes
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,9 +40,9 @@ int main(int argc, char** argv) {
   } else if (std::strcmp(verb, "rclick") == 0) {
     ChooseTab(tabs, n);
     ::Sleep(500);
-    // The page of tab n is the n-th container inside the tab control.
-    HWND page = ::FindWindowExA(tabs, nullptr, "VantryContainer", nullptr);
-    for (int i = 0; i < n && page; ++i) page = ::FindWindowExA(tabs, page, "VantryContainer", nullptr);
+    // The page of tab n is the n-th container beside the tab control.
+    HWND page = ::FindWindowExA(main, nullptr, "VantryContainer", nullptr);
+    for (int i = 0; i < n && page; ++i) page = ::FindWindowExA(main, page, "VantryContainer", nullptr);
     HWND list = page ? ::FindWindowExA(page, nullptr, "SysListView32", nullptr) : nullptr;
     if (!list) return 3;
     RECT rc;
@@ -51,6 +54,12 @@ int main(int argc, char** argv) {
     ::Sleep(300);
     ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 30));
     ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(60, 30));
+  } else if (std::strcmp(verb, "place") == 0) {
+    int y = argc > 3 ? std::atoi(argv[3]) : 0;
+    ::SetWindowPos(main, nullptr, n, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT rc;
+    ::GetWindowRect(main, &rc);
+    std::printf("%ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
   } else if (std::strcmp(verb, "escape") == 0) {
     keybd_event(VK_ESCAPE, 0, 0, 0);
     keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);

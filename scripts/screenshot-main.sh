@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes a screenshot of each of the main window's four tabs under Wine on a private
 # Xvfb, into <build>/screenshots/main-tab0.png .. main-tab3.png, and of the context
-# menus of the two lists, main-menu1.png and main-menu2.png. The program runs
+# menus of the two lists, main-menu1.png and main-menu2.png; window-tab0.png ..
+# window-tab3.png are the tabs cut to the window alone. The program runs
 # from a folder of its own with a few settings and ignored folders, so every tab
 # has something to show.
 set -euo pipefail
@@ -15,26 +16,31 @@ mkdir -p "$out"
 i686-w64-mingw32-g++-posix -O2 -o "$out/MainWindowDriver.exe" "$root/scripts/MainWindowDriver.cpp" \
   -static
 
-work=$(mktemp -d /tmp/vantry-shots.XXXXXX)
+. "$root/scripts/wine-env.sh"
+export WINEPREFIX=${WINEPREFIX:-$build/wineprefix-shots}
+unset DISPLAY
+vantry_ensure_display
+# Where a user would put it, so the pictures show a plausible path.
+work="$WINEPREFIX/drive_c/Tools/Vantry"
+trap 'wineserver -k >/dev/null 2>&1 || true; kill "$VANTRY_XVFB_PID" 2>/dev/null || true; rm -rf "$work"' EXIT
+vantry_prepare_prefix
+rm -rf "$work"
+mkdir -p "$work"
 cp "$build/Vantry.exe" "$work/"
 printf '%s\r\n' '[Information]' 'Version=1.30' '[Start]' 'TaskTorrey=0' 'StartUp=0' \
   '[Compare]' 'DeleteCheck=1' 'Notice=1' '[Integer]' 'Interval=15' 'Log=120' \
   '[Ignore]' 'ListCout=2' 'Path0=C:\Program Files\' 'Path1=C:\windows\Temp\' > "$work/Inf.ini"
 
-. "$root/scripts/wine-env.sh"
-export WINEPREFIX=${WINEPREFIX:-$build/wineprefix-shots}
-unset DISPLAY
-vantry_ensure_display
-trap 'wineserver -k >/dev/null 2>&1 || true; kill "$VANTRY_XVFB_PID" 2>/dev/null || true; rm -rf "$work"' EXIT
-vantry_prepare_prefix
-
 (cd "$work" && exec wine Vantry.exe) &
 sleep "${VANTRY_SHOT_DELAY:-6}"
+# Its designed place overhangs a 1024-pixel screen on the right; move it in whole.
+geometry=$(wine "$out/MainWindowDriver.exe" place 16 16 | tr -d '\r')
 for tab in 0 1 2 3; do
   wine "$out/MainWindowDriver.exe" tab "$tab"
   sleep 1.5
   import -window root "$out/main-tab$tab.png"
-  echo "screenshot: $out/main-tab$tab.png"
+  convert "$out/main-tab$tab.png" -crop "$geometry" +repage "$out/window-tab$tab.png"
+  echo "screenshot: $out/main-tab$tab.png, $out/window-tab$tab.png"
 done
 for list in 0 1; do
   wine "$out/MainWindowDriver.exe" rclick "$list"
