@@ -4,7 +4,10 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-i686 mingw-w64-i686-dev googletest
-          wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils locales fonts-ipafont-gothic)
+          wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils locales fonts-ipafont-gothic
+          clang libclang-rt-dev)
+# clang and its runtime (libclang-rt-dev is the default version's
+# libclang-rt-NN-dev) build the native fuzz targets of scripts/fuzz.sh.
 # The run script's screenshot of a display-less start needs ImageMagick's import.
 [ "${1:-}" = "--run" ] && packages+=(imagemagick)
 

@@ -1,17 +1,19 @@
 #include "store/DataFiles.h"
 
 #include <exception>
+#include <iterator>
 #include <stdexcept>
+#include <vector>
 
 #include "monitor/FileFacts.h"
 #include "monitor/Snapshot.h"
+#include "store/Records.h"
 #include "store/TextFile.h"
 
 namespace store {
 
 const char kProcessListFileName[] = "ProcessList.dat";
 const char kLogFileName[] = "Log.dat";
-const char kDataVersion[] = "Ver1.00";
 
 namespace {
 
@@ -23,18 +25,24 @@ constexpr int kLogLines = 4;      // time, name, kind, detail
 LoadResult LoadRecords(const std::string& path, TLineBuffer& Memo2, toolkit::TListView& list,
                        int linesPerRecord, bool& loaded) {
   if (!IsExistingFile(path)) {
+    // A folder of that name is no first run: seeding a list that no save can
+    // ever write would cost the user every session without a word until its end.
+    // It is a file that cannot be read, reported now.
+    if (IsTakenPath(path)) throw std::runtime_error(CannotOpenMessage(path));
     loaded = true;  // nothing there that a save could destroy
     return LoadResult::Missing;
   }
   Memo2.Clear();
   Memo2.SetText(ReadWholeFile(path));
+  std::vector<TRecord> records;
+  const bool recognised = RecordsOf(Memo2, linesPerRecord, records);
   toolkit::TListUpdate hold(list);
   list.Clear();
-  if (Memo2[0] != kDataVersion) return LoadResult::Unrecognised;
-  for (int n = 1; n < Memo2.Count(); n += linesPerRecord) {
-    toolkit::TListItem& row = list.Add(Memo2[n]);
-    row.SubItems.reserve(static_cast<size_t>(linesPerRecord - 1));
-    for (int field = 1; field < linesPerRecord; ++field) row.SubItems.push_back(Memo2[n + field]);
+  if (!recognised) return LoadResult::Unrecognised;
+  for (TRecord& record : records) {
+    toolkit::TListItem& row = list.Add(std::move(record[0]));
+    row.SubItems.assign(std::make_move_iterator(record.begin() + 1),
+                        std::make_move_iterator(record.end()));
   }
   loaded = true;
   return LoadResult::Loaded;

@@ -15,6 +15,7 @@
 
 #include "monitor/Comparison.h"
 #include "store/LineBuffer.h"
+#include "store/Records.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/ListView.h"
 #include "toolkit/StringList.h"
@@ -23,7 +24,6 @@ namespace store {
 
 extern const char kProcessListFileName[];  // "ProcessList.dat"
 extern const char kLogFileName[];          // "Log.dat"
-extern const char kDataVersion[];          // "Ver1.00"
 
 std::string ProcessListPath(const std::string& folder);
 std::string LogPath(const std::string& folder);

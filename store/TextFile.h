@@ -14,6 +14,8 @@ namespace store {
 
 // Whether there is a file (not a folder) at the path.
 bool IsExistingFile(const std::string& path);
+// Whether anything at all, a file or a folder, is at the path.
+bool IsTakenPath(const std::string& path);
 
 // Reads the whole file. Throws "ファイル %s は開けません" when it cannot be opened.
 std::string ReadWholeFile(const std::string& path);

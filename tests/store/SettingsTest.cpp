@@ -168,6 +168,35 @@ TEST(SettingsIgnoredFolders, AbsurdCountIsBoundedBeyondTheLastKeyPresent) {
   EXPECT_TRUE(tab.notices.empty());
 }
 
+TEST(SettingsIgnoredFolders, OneFarKeyDoesNotMeanBillionsOfRows) {
+  // A count and a key far beyond it, as a fuzzer made them: every missing key up
+  // to it would be two billion rows.
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  WriteFileBytes(path, CurrentForm("", "",
+                                   "ListCout=2147483647\r\nPath0=C:\\A\r\nPath3=C:\\D\r\n"
+                                   "Path2147483646=C:\\Far\r\n"));
+  SettingsTab tab;
+  tab.Read(path);
+  // Up to 1,000 missing keys between the keys present, then the gaps close up;
+  // every folder of the file is read.
+  ASSERT_EQ(1 + 2 + 1 + 998 + 1, tab.ListView4.Count());
+  EXPECT_EQ("C:\\A", tab.ListView4[0].Caption);
+  EXPECT_EQ("<>", tab.ListView4[1].Caption);
+  EXPECT_EQ("C:\\D", tab.ListView4[3].Caption);
+  EXPECT_EQ("<>", tab.ListView4[1001].Caption);
+  EXPECT_EQ("C:\\Far", tab.ListView4[1002].Caption);
+  EXPECT_TRUE(tab.notices.empty());
+
+  // What is read is what is written: the far folder comes back, the count does not.
+  tab.Write(path);
+  EXPECT_EQ("1003", Value(path, "Ignore", "ListCout"));
+  EXPECT_EQ("C:\\Far", Value(path, "Ignore", "Path1002"));
+  SettingsTab again;
+  again.Read(path);
+  EXPECT_EQ(tab.Folders(), again.Folders());
+}
+
 TEST(SettingsIgnoredFolders, TextsAreReadUpTo2047Bytes) {
   TempDir dir;
   const std::string path = store::SettingsPath(dir.path());
