@@ -4,91 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include "ProgramRun.h"
 #include "TestSupport.h"
 
 using testsupport::Exists;
 using testsupport::TempDir;
-
-namespace {
-
-struct FindArgs {
-  DWORD pid;
-  const char* className;
-  HWND found;
-};
-
-BOOL CALLBACK FindOfProcess(HWND hwnd, LPARAM lp) {
-  auto* args = reinterpret_cast<FindArgs*>(lp);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(hwnd, &pid);
-  char cls[64] = {};
-  ::GetClassNameA(hwnd, cls, sizeof cls);
-  if (pid == args->pid && std::string(cls) == args->className) {
-    args->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND WaitForWindow(DWORD pid, const char* className, DWORD ms = 20000) {
-  for (DWORD waited = 0; waited < ms; waited += 100) {
-    FindArgs args{pid, className, nullptr};
-    ::EnumWindows(&FindOfProcess, reinterpret_cast<LPARAM>(&args));
-    if (args.found) return args.found;
-    ::Sleep(100);
-  }
-  return nullptr;
-}
-
-// A copy of the program in a folder of its own, so its three files land there.
-class Program {
-public:
-  explicit Program(const TempDir& dir) : dir_(dir) {
-    exe_ = dir.file("Vantry.exe");
-    std::string built = testsupport::TestBinDir() + "\\..\\Vantry.exe";
-    if (!::CopyFileA(built.c_str(), exe_.c_str(), FALSE)) ADD_FAILURE() << "no " << built;
-  }
-  ~Program() {
-    for (PROCESS_INFORMATION& p : started_) {
-      if (::WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(p.hProcess, 1);
-      ::CloseHandle(p.hProcess);
-      ::CloseHandle(p.hThread);
-    }
-  }
-  PROCESS_INFORMATION Start() {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string command = "\"" + exe_ + "\"";
-    if (!::CreateProcessA(exe_.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          dir_.path().c_str(), &si, &pi))
-      ADD_FAILURE() << "cannot start " << exe_;
-    started_.push_back(pi);
-    return pi;
-  }
-  std::string File(const char* name) const { return dir_.file(name); }
-
-private:
-  const TempDir& dir_;
-  std::string exe_;
-  std::vector<PROCESS_INFORMATION> started_;
-};
-
-bool BecomesVisible(HWND hwnd, DWORD ms = 20000) {
-  for (DWORD waited = 0; waited < ms; waited += 100) {
-    if (::IsWindowVisible(hwnd)) return true;
-    ::Sleep(100);
-  }
-  return false;
-}
-
-bool Ended(const PROCESS_INFORMATION& pi, DWORD ms = 20000) {
-  return ::WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0;
-}
-
-}  // namespace
+using programrun::BecomesVisible;
+using programrun::Ended;
+using programrun::Program;
+using programrun::WaitForWindow;
 
 TEST(EndToEnd, FirstRunSeedsTheListAndWritesAllThreeFilesAtClose) {
   TempDir dir;

@@ -1,0 +1,146 @@
+// The real program meeting files it did not write: it starts, shows what it could
+// not read, runs, and at its end leaves every file it could not read or replace
+// as it was, or a copy of it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "ProgramRun.h"
+#include "TestSupport.h"
+
+using programrun::BecomesVisible;
+using programrun::Ended;
+using programrun::Program;
+using programrun::WaitForWindow;
+using testsupport::Exists;
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+using testsupport::WriteFileBytes;
+
+namespace {
+
+// The text of a message box of the process, once it has one; the box is then
+// closed with OK. "(no box)" when none comes.
+std::string AnswerBox(DWORD pid, DWORD ms = 20000) {
+  HWND box = WaitForWindow(pid, "#32770", ms);
+  if (!box) return "(no box)";
+  // The box is found as soon as it exists; its text follows a moment later.
+  char text[1024] = {};
+  for (int tries = 0; tries < 100 && !text[0]; ++tries) {
+    for (HWND label = ::FindWindowExA(box, nullptr, "Static", nullptr); label && !text[0];
+         label = ::FindWindowExA(box, label, "Static", nullptr))
+      ::GetWindowTextA(label, text, sizeof text);
+    if (!text[0]) ::Sleep(100);
+  }
+  ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return text;
+}
+
+const char kSettings[] = "[Information]\r\nVersion=1.30\r\n[Integer]\r\nInterval=30\r\n";
+const char kList[] = "Ver1.00\r\nkept.exe\r\nC:\\kept.exe\r\n\r\n2024/01/02\r\n2024/01/03\r\n\r\n";
+const char kLog[] = "Ver1.00\r\n2024/01/02\r\nkept.exe\r\n追加\r\n\r\n";
+
+}  // namespace
+
+TEST(BadFiles, FolderNamedLikeTheProcessListIsReportedAtStartAndNothingIsLost) {
+  TempDir dir;
+  Program program(dir);
+  const std::string list = program.File("ProcessList.dat");
+  ASSERT_TRUE(::CreateDirectoryA(list.c_str(), nullptr));
+  WriteFileBytes(list + "\\inside.txt", "the user's");
+  WriteFileBytes(program.File("Log.dat"), kLog);
+  WriteFileBytes(program.File("Inf.ini"), kSettings);
+
+  PROCESS_INFORMATION pi = program.Start();
+  EXPECT_EQ(0u, AnswerBox(pi.dwProcessId).find("ファイル " + list + " は開けません"));
+  HWND main = WaitForWindow(pi.dwProcessId, "TForm1");
+  ASSERT_NE(nullptr, main);
+  EXPECT_TRUE(BecomesVisible(main));
+  ::PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(0u, AnswerBox(pi.dwProcessId).find("ファイル " + list + " を作成できません"));
+  ASSERT_TRUE(Ended(pi));
+
+  EXPECT_EQ("the user's", ReadFileBytes(list + "\\inside.txt"));
+  EXPECT_FALSE(Exists(list + ".tmp"));
+  // Saving stopped at the list: the other two are as they were, not replaced by
+  // what a start that was cut short holds.
+  EXPECT_EQ(kLog, ReadFileBytes(program.File("Log.dat")));
+  EXPECT_EQ(kSettings, ReadFileBytes(program.File("Inf.ini")));
+}
+
+TEST(BadFiles, UnreadableContentIsKeptAsideAndTheProgramRunsOnDefaults) {
+  TempDir dir;
+  Program program(dir);
+  const std::string huge(10 * 1024 * 1024, 'a');
+  WriteFileBytes(program.File("ProcessList.dat"), "");
+  WriteFileBytes(program.File("Log.dat"), huge);
+  WriteFileBytes(program.File("Inf.ini"), "\r\n\r\n\n\n\r");
+
+  PROCESS_INFORMATION pi = program.Start();
+  HWND main = WaitForWindow(pi.dwProcessId, "TForm1");
+  ASSERT_NE(nullptr, main);
+  EXPECT_TRUE(BecomesVisible(main));
+  EXPECT_EQ("(no box)", AnswerBox(pi.dwProcessId, 500)) << "none of this is an error";
+  ::PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(Ended(pi));
+
+  EXPECT_EQ("Ver1.00\r\n", ReadFileBytes(program.File("ProcessList.dat")))
+      << "an empty file is no first run";
+  EXPECT_EQ("", ReadFileBytes(program.File("ProcessList.dat.bak")));
+  EXPECT_EQ("Ver1.00\r\n", ReadFileBytes(program.File("Log.dat")));
+  EXPECT_EQ(huge.size(), ReadFileBytes(program.File("Log.dat.bak")).size());
+  EXPECT_EQ(0u, ReadFileBytes(program.File("Inf.ini")).find("[Information]\r\n"));
+  EXPECT_EQ("\r\n\r\n\n\n\r", ReadFileBytes(program.File("Inf.ini.bak")));
+}
+
+TEST(BadFiles, CutLeadBytesAndNulsInTheListAreShownAndSavedUnchanged) {
+  TempDir dir;
+  Program program(dir);
+  // 0x81 is a CP932 lead byte; here the line break follows it, not a trail byte.
+  const std::string list = std::string("Ver1.00\r\nname\x81\r\nC:\\dir\x81\\name\x81\r\n\r\n") +
+                           "2024/01/02\r\n2024/01/03\r\n" + std::string("a\0b\x81", 4) +
+                           "\r\nlast\x81";
+  WriteFileBytes(program.File("ProcessList.dat"), list);
+
+  PROCESS_INFORMATION pi = program.Start();
+  HWND main = WaitForWindow(pi.dwProcessId, "TForm1");
+  ASSERT_NE(nullptr, main);
+  EXPECT_TRUE(BecomesVisible(main));
+  ::PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(Ended(pi));
+  DWORD code = 1;
+  ::GetExitCodeProcess(pi.hProcess, &code);
+  EXPECT_EQ(0u, code);
+
+  // No comparison runs while the window is shown: the list goes back as it came,
+  // its last record cut short filled out with empty lines.
+  EXPECT_EQ(list + "\r\n\r\n\r\n\r\n\r\n\r\n", ReadFileBytes(program.File("ProcessList.dat")));
+  EXPECT_FALSE(Exists(program.File("ProcessList.dat.bak")));
+}
+
+TEST(BadFiles, FolderThatTakesNoNewFileAtTheEndIsReportedAndTheFilesStayWhole) {
+  TempDir dir;
+  Program program(dir);
+  WriteFileBytes(program.File("ProcessList.dat"), kList);
+  WriteFileBytes(program.File("Log.dat"), kLog);
+  WriteFileBytes(program.File("Inf.ini"), kSettings);
+
+  PROCESS_INFORMATION pi = program.Start();
+  HWND main = WaitForWindow(pi.dwProcessId, "TForm1");
+  ASSERT_NE(nullptr, main);
+  ASSERT_TRUE(BecomesVisible(main));
+  // A program folder made read-only. The tests run as root, whom a folder's
+  // permissions do not stop, so the folder is made to refuse the new files the
+  // way the program makes them: their temporary names are taken.
+  for (const char* name : {"ProcessList.dat.tmp", "Log.dat.tmp", "Inf.ini.tmp"})
+    ASSERT_TRUE(::CreateDirectoryA(program.File(name).c_str(), nullptr));
+  ::PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(0u, AnswerBox(pi.dwProcessId)
+                    .find("ファイル " + program.File("ProcessList.dat") + " を作成できません"));
+  ASSERT_TRUE(Ended(pi));
+
+  EXPECT_EQ(kList, ReadFileBytes(program.File("ProcessList.dat")));
+  EXPECT_EQ(kLog, ReadFileBytes(program.File("Log.dat")));
+  EXPECT_EQ(kSettings, ReadFileBytes(program.File("Inf.ini")));
+}
