@@ -43,6 +43,9 @@ LoadResult LoadRecords(const std::string& path, TLineBuffer& Memo2, toolkit::TLi
     toolkit::TListItem& row = list.Add(std::move(record[0]));
     row.SubItems.assign(std::make_move_iterator(record.begin() + 1),
                         std::make_move_iterator(record.end()));
+    // Given back as the rows grow: a file of nothing but line breaks is millions
+    // of records, and the list and its copy must not both be whole at once.
+    TRecord().swap(record);
   }
   loaded = true;
   return LoadResult::Loaded;

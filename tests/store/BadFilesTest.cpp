@@ -223,3 +223,15 @@ TEST(BadSettingsFile, NulInTheMiddleEndsNothingBeforeIt) {
   EXPECT_EQ(0, tab.registrations);
   EXPECT_TRUE(tab.notices.empty());
 }
+
+TEST(BadDataFiles, TenMegabytesOfLineBreaksAfterTheVersionLoadAndSave) {
+  TempDir dir;
+  WriteFileBytes(dir.file("ProcessList.dat"), kVersion + std::string(10 * 1024 * 1024, '\n'));
+  Tables t;
+  EXPECT_EQ("", t.Load(dir.path()));
+  ASSERT_EQ((10 * 1024 * 1024 + 5) / 6, t.ListView2.Count());
+  EXPECT_EQ("", t.ListView2[t.ListView2.Count() - 1].Cell(5));
+  EXPECT_EQ("", t.Save(dir.path()));
+  EXPECT_EQ(kVersion.size() + 2 * 6 * static_cast<size_t>(t.ListView2.Count()),
+            ReadFileBytes(dir.file("ProcessList.dat")).size());
+}
