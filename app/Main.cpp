@@ -11,6 +11,9 @@
 #include "ui/Form1.h"
 #include "ui/Form4.h"
 #include "ui/OKBottomDlg.h"
+#ifdef VANTRY_SOAK_PROBE
+#include "app/SoakProbe.h"
+#endif
 
 namespace {
 
@@ -52,6 +55,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   trayicon::SetTrayErrorHandler([&form](const std::exception& e) { form.ReportError(e.what()); });
   if (!form.CreateWindowed()) return 1;
   form.FormCreate();
+#ifdef VANTRY_SOAK_PROBE
+  app::InstallSoakProbe(form);
+#endif
   ui::TOKBottomDlg about(form.Handle());
   ui::TForm4 picker(form.Handle());
   form.SetDialogs(&about, &picker);
