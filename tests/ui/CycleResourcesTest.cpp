@@ -1,0 +1,139 @@
+// The program repeats its cycle every few seconds for days: whatever a cycle
+// takes (process and search handles, icons, image-list pictures, the balloon)
+// must be given back within it. These tests run many cycles through every branch
+// against the real shell and compare the process's counts before and after.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "TestSupport.h"
+#include "toolkit/ResourceCounts.h"
+#include "ui/Form1.h"
+
+using testsupport::ChildProcess;
+using testsupport::TempDir;
+
+namespace {
+
+struct TrayWindow {
+  TempDir dir;
+  std::unique_ptr<TForm1> form;
+  std::vector<std::string> errors;
+
+  TrayWindow() {
+    form = std::make_unique<TForm1>(dir.path());
+    form->ShowErrorBox = [this](const std::string& m) { errors.push_back(m); };
+    form->ShowNoticeBox = [this](const std::string& m) { errors.push_back(m); };
+    EXPECT_TRUE(form->CreateWindowed());
+    form->FormCreate();
+    form->CheckBox1.SetChecked(true);  // the notice
+    form->CheckBox5.SetChecked(true);  // the deletion check
+  }
+  ~TrayWindow() {
+    form.reset();
+    Pump();
+  }
+  static void Pump() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+  // A listed program whose file is gone: the next deletion check logs it.
+  void AddVanishedProgram(int n) {
+    std::string name = "gone" + std::to_string(n) + ".exe";
+    form->ListView2.Add(name).SubItems = {dir.file(name), "", "2020/1/1", "2020/1/1", ""};
+  }
+};
+
+void ExpectSameCounts(const toolkit::TResourceCounts& before,
+                      const toolkit::TResourceCounts& after) {
+  EXPECT_EQ(before.Handles, after.Handles) << toolkit::ResourceCountMethods();
+  EXPECT_EQ(before.Gdi, after.Gdi);
+  EXPECT_EQ(before.User, after.User);
+}
+
+constexpr int kCycles = 30;
+
+}  // namespace
+
+TEST(CycleResources, TimedCyclesInTheTrayGiveBackEverythingTheyTake) {
+  TrayWindow w;
+  TempDir other;
+  w.form->SetTrayMonitoring(true);
+  // The first cycles meet things once for the whole run (the shell's balloon,
+  // the process functions' libraries); the counts are taken after them.
+  for (int i = 0; i < 3; ++i) {
+    ChildProcess warm(other.path(), "warm" + std::to_string(i) + ".exe");
+    w.AddVanishedProgram(100 + i);
+    w.form->Timer1Timer();
+    w.Pump();
+  }
+  toolkit::TResourceCounts before = toolkit::CountResources();
+  int added = 0;
+  int deleted = 0;
+  std::unique_ptr<ChildProcess> child;
+  for (int i = 0; i < kCycles; ++i) {
+    // A new program every third cycle, a vanished one every cycle: every branch
+    // of the comparison, the deletion check and a notice with text.
+    if (i % 3 == 0)
+      child = std::make_unique<ChildProcess>(other.path(), "new" + std::to_string(i) + ".exe");
+    w.AddVanishedProgram(i);
+    w.form->Timer1Timer();
+    w.Pump();
+    added += w.form->AddedCount;
+    deleted += w.form->DeletedCount;
+  }
+  child.reset();
+  toolkit::TResourceCounts after = toolkit::CountResources();
+  EXPECT_GE(added, kCycles / 3);
+  EXPECT_GE(deleted, kCycles);  // programs of tests running alongside may vanish too
+  EXPECT_TRUE(w.errors.empty());
+  ExpectSameCounts(before, after);
+}
+
+TEST(CycleResources, RefreshingWithIconsReleasesEveryIconItExtracts) {
+  TrayWindow w;
+  TempDir other;
+  ChildProcess withIcon(other.path(), "has-an-icon.exe");
+  w.form->SetTrayMonitoring(false);
+  // The first round paints the lists and the notice once; the counts follow it.
+  w.form->Button1Click();
+  w.form->Button2Click();
+  w.Pump();
+  ASSERT_GT(w.form->ImageList1.Count(), 1);  // icons were extracted
+  toolkit::TResourceCounts before = toolkit::CountResources();
+  for (int i = 0; i < kCycles; ++i) {
+    w.form->Button1Click();
+    w.form->Button2Click();
+    w.Pump();
+  }
+  toolkit::TResourceCounts after = toolkit::CountResources();
+  EXPECT_GT(w.form->ImageList1.Count(), 1);
+  ExpectSameCounts(before, after);
+}
+
+TEST(CycleResources, GoingToTheTrayAndBackManyTimesTakesNothingForGood) {
+  TrayWindow w;
+  TempDir other;
+  ChildProcess withIcon(other.path(), "has-an-icon.exe");
+  w.form->Show();
+  w.form->MinSize();
+  w.form->Timer1Timer();
+  w.form->Resize1();
+  w.Pump();
+  toolkit::TResourceCounts before = toolkit::CountResources();
+  for (int i = 0; i < kCycles; ++i) {
+    w.form->MinSize();  // the timer starts, the window hides, the icons go
+    w.form->Timer1Timer();
+    w.form->Resize1();  // the timer stops, the icons come back, the window shows
+    w.Pump();
+  }
+  toolkit::TResourceCounts after = toolkit::CountResources();
+  EXPECT_FALSE(w.form->Timer1.Enabled());
+  EXPECT_GT(w.form->ImageList1.Count(), 1);
+  EXPECT_TRUE(w.errors.empty());
+  ExpectSameCounts(before, after);
+}
