@@ -101,8 +101,11 @@ int main(int argc, char** argv) {
       std::printf(", search from the top %10.1f ms (%d found)", linear, found);
     }
     std::printf("\n");
+    std::printf("RESULT|comparison.%d.first|%.3f|ms\n", sizes[s], first);
+    std::printf("RESULT|comparison.%d|%.3f|ms\n", sizes[s], steady[s]);
   }
   std::printf("ratio of a comparison, 100,000 / 1,000 programs: %.2f\n", steady[2] / steady[0]);
+  std::printf("RESULT|comparison.ratio_100k_1k|%.3f|x\n", steady[2] / steady[0]);
 
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
@@ -120,6 +123,8 @@ int main(int argc, char** argv) {
   ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
   std::printf("100,000-row ProcessList.dat (%lu bytes): save %.1f ms, load %.1f ms (%d rows)\n",
               static_cast<unsigned long>(data.nFileSizeLow), save, load, loaded.Count());
+  std::printf("RESULT|datafile.100000.save|%.3f|ms\nRESULT|datafile.100000.load|%.3f|ms\n", save,
+              load);
   ::DeleteFileA(path.c_str());
   ::RemoveDirectoryA(folder.c_str());
   return loaded.Count() == 100000 ? 0 : 1;

@@ -61,5 +61,7 @@ int main(int argc, char** argv) {
   std::printf("refresh with icons:            %8.3f ms  (%.1f x the walk)\n", withIcons,
               withIcons / bare);
   std::printf("timed cycle refresh, no icons: %8.3f ms  (%.1f x the walk)\n", timed, timed / bare);
+  std::printf("RESULT|refresh.walk|%.3f|ms\nRESULT|refresh.icons|%.3f|ms\n", bare, withIcons);
+  std::printf("RESULT|refresh.icons.x_walk|%.3f|x\n", withIcons / bare);
   return 0;
 }
