@@ -2,6 +2,10 @@
 // process, so GetModuleFileNameExA fails for nearly every process there. Such a
 // process is asked for its image name through a limited-information handle
 // instead; everything after that (long form, kernel forms, admission) is the same.
+//
+// Every process is opened at every walk, so one that can no longer be opened
+// loses its row as before; only the reading of its path is skipped when the same
+// process (identifier and creation time) was resolved by the walk before.
 #include "monitor/Snapshot.h"
 
 #include "monitor/FileFacts.h"
@@ -32,6 +36,7 @@ ProcessApi LoadSystemApi() {
         ::GetProcAddress(kernel, "QueryFullProcessImageNameA"));
   }
   api.OpenProcess = &::OpenProcess;
+  api.GetProcessTimes = &::GetProcessTimes;
   // psapi stays loaded for the life of the process, as the lookup happens once.
   if (HMODULE psapi = toolkit::LoadSystemLibrary("psapi.dll")) {
     api.GetModuleFileNameExA = reinterpret_cast<ProcessApi::ModuleFileNameFn>(
@@ -42,12 +47,10 @@ ProcessApi LoadSystemApi() {
 
 // The executable's path as the module list reports it, or by the image name of a
 // limited handle when the module list cannot be read. Empty when neither works.
-std::string ReadImagePath(DWORD pid, const ProcessApi& api) {
-  if (!api.OpenProcess) return {};
-  toolkit::KernelHandle process(api.OpenProcess(kQueryAndRead, FALSE, pid));
+std::string ReadImagePath(HANDLE process, DWORD pid, const ProcessApi& api) {
   if (process && api.GetModuleFileNameExA) {
     char buffer[MAX_PATH + 1] = {};
-    if (api.GetModuleFileNameExA(process.get(), nullptr, buffer, MAX_PATH) != 0) return buffer;
+    if (api.GetModuleFileNameExA(process, nullptr, buffer, MAX_PATH) != 0) return buffer;
   }
   if (!api.QueryFullProcessImageNameA) return {};
   toolkit::KernelHandle limited(api.OpenProcess(kQueryLimited, FALSE, pid));
@@ -56,6 +59,32 @@ std::string ReadImagePath(DWORD pid, const ProcessApi& api) {
   DWORD size = MAX_PATH;
   if (!api.QueryFullProcessImageNameA(limited.get(), 0, buffer, &size)) return {};
   return std::string(buffer, size);
+}
+
+bool CreationTime(HANDLE process, const ProcessApi& api, FILETIME* created) {
+  FILETIME exited, kernel, user;
+  return process && api.GetProcessTimes &&
+         api.GetProcessTimes(process, created, &exited, &kernel, &user) &&
+         (created->dwLowDateTime != 0 || created->dwHighDateTime != 0);
+}
+
+// The resolved path of one process (long form, kernel forms rewritten), or empty.
+std::string ResolvedPath(DWORD pid, const ProcessApi& api, TImagePathCache* cache) {
+  if (!api.OpenProcess) return {};
+  toolkit::KernelHandle process(api.OpenProcess(kQueryAndRead, FALSE, pid));
+  FILETIME created = {};
+  const bool known = cache && CreationTime(process.get(), api, &created);
+  if (known) {
+    if (const std::string* path = cache->Find(pid, created)) {
+      cache->Keep(pid, created, *path);
+      return *path;
+    }
+  }
+  std::string path = ReadImagePath(process.get(), pid, api);
+  if (path.empty()) return path;
+  path = NormalizeSystemPath(GetLongPath(path));
+  if (known) cache->Keep(pid, created, path);
+  return path;
 }
 
 std::string ReplaceFirst(const std::string& text, const std::string& what,
@@ -72,6 +101,21 @@ std::string ReplaceFirst(const std::string& text, const std::string& what,
 const ProcessApi& ProcessApi::System() {
   static const ProcessApi api = LoadSystemApi();
   return api;
+}
+
+TImagePathCache& TImagePathCache::System() {
+  static TImagePathCache cache;
+  return cache;
+}
+
+const std::string* TImagePathCache::Find(DWORD pid, const FILETIME& created) const {
+  auto it = paths_.find(pid);
+  if (it == paths_.end() || ::CompareFileTime(&it->second.created, &created) != 0) return nullptr;
+  return &it->second.path;
+}
+
+void TImagePathCache::Keep(DWORD pid, const FILETIME& created, std::string path) {
+  next_[pid] = Known{created, std::move(path)};
 }
 
 std::string GetLongPath(const std::string& path) {
@@ -97,6 +141,12 @@ std::string NormalizeSystemPath(const std::string& path) {
 
 void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
                       std::string& SnapshotTime, const ProcessApi& api) {
+  GetProcessesList(ListView1, CurrentPids, SnapshotTime, api,
+                   &api == &ProcessApi::System() ? &TImagePathCache::System() : nullptr);
+}
+
+void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
+                      std::string& SnapshotTime, const ProcessApi& api, TImagePathCache* cache) {
   SnapshotTime = toolkit::NowText();
   if (!api.CreateToolhelp32Snapshot || !api.Process32First || !api.Process32Next) return;
   toolkit::FileHandle snapshot(api.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -105,18 +155,19 @@ void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& Curre
   PROCESSENTRY32 entry = {};
   entry.dwSize = sizeof entry;
   toolkit::TListUpdate update(ListView1);
+  if (cache) cache->BeginWalk();
   for (BOOL more = api.Process32First(snapshot.get(), &entry); more;
        more = api.Process32Next(snapshot.get(), &entry)) {
     entry.szExeFile[MAX_PATH - 1] = '\0';
     std::string name = entry.szExeFile;
-    std::string path = ReadImagePath(entry.th32ProcessID, api);
+    std::string path = ResolvedPath(entry.th32ProcessID, api, cache);
     if (path.empty()) continue;
-    path = NormalizeSystemPath(GetLongPath(path));
     if (path == name) continue;
     toolkit::TListItem& row = ListView1.Add(name);
     row.SubItems.push_back(path);
     CurrentPids.Add(std::to_string(entry.th32ProcessID));
   }
+  if (cache) cache->EndWalk();
 }
 
 void RefreshCurrentProcesses(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,

@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 
 #include <string>
+#include <unordered_map>
 
 #include "toolkit/ImageList.h"
 #include "toolkit/ListView.h"
@@ -23,6 +24,8 @@ struct ProcessApi {
   using OpenProcessFn = HANDLE(WINAPI*)(DWORD access, BOOL inherit, DWORD pid);
   using ModuleFileNameFn = DWORD(WINAPI*)(HANDLE process, HMODULE module, LPSTR name, DWORD size);
   using QueryImageNameFn = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPSTR name, PDWORD size);
+  using ProcessTimesFn = BOOL(WINAPI*)(HANDLE process, LPFILETIME created, LPFILETIME exited,
+                                       LPFILETIME kernel, LPFILETIME user);
 
   CreateSnapshotFn CreateToolhelp32Snapshot = nullptr;
   Process32Fn Process32First = nullptr;
@@ -30,16 +33,50 @@ struct ProcessApi {
   OpenProcessFn OpenProcess = nullptr;
   ModuleFileNameFn GetModuleFileNameExA = nullptr;
   QueryImageNameFn QueryFullProcessImageNameA = nullptr;
+  ProcessTimesFn GetProcessTimes = nullptr;  // only for the creation time
 
   // The platform's functions, looked up once at first use. A function the system
   // does not offer stays null and its call counts as failed.
   static const ProcessApi& System();
 };
 
+// The resolved executable path of each running process, from one walk to the
+// next. A process's executable does not change while it runs, and reading the
+// path from another process (its module list, then the long form of every folder
+// on the way) is most of what a timed cycle costs. A process is known by its
+// identifier together with its creation time, because Windows gives a freed
+// identifier to a later process. Only paths that were read are kept: a process
+// whose module list could not be read yet is asked again at the next walk.
+class TImagePathCache {
+public:
+  // The cache of the machine's processes, for the walks through ProcessApi::System().
+  static TImagePathCache& System();
+
+  const std::string* Find(DWORD pid, const FILETIME& created) const;
+  // Keeps the path for the walk in progress; processes not kept again by a walk
+  // are forgotten at its end.
+  void Keep(DWORD pid, const FILETIME& created, std::string path);
+  void BeginWalk() { next_.clear(); }
+  void EndWalk() { paths_.swap(next_); next_.clear(); }
+  int Count() const { return static_cast<int>(paths_.size()); }
+
+private:
+  struct Known {
+    FILETIME created;
+    std::string path;
+  };
+  std::unordered_map<DWORD, Known> paths_, next_;
+};
+
 // Stamps SnapshotTime, then appends one row (caption = name, cell 1 = path) and one
 // identifier per admitted process. Never removes rows.
+// The walk through the system's own functions keeps its paths in
+// TImagePathCache::System(); any other is read afresh.
 void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
                       std::string& SnapshotTime, const ProcessApi& api = ProcessApi::System());
+// The same with the cache given (none: every path is read).
+void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
+                      std::string& SnapshotTime, const ProcessApi& api, TImagePathCache* cache);
 
 // The long form of a path, or the path unchanged.
 std::string GetLongPath(const std::string& path);

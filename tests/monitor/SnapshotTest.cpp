@@ -149,6 +149,10 @@ struct Entry {
 std::vector<Entry> entries;
 size_t cursor = 0;
 bool failSnapshot = false;
+bool failOpen = false;
+int moduleReads = 0;
+// Creation times by process identifier, for the walks that keep their paths.
+std::vector<std::pair<DWORD, DWORD>> created;
 
 HANDLE WINAPI CreateSnapshot(DWORD, DWORD) {
   if (failSnapshot) return INVALID_HANDLE_VALUE;
@@ -170,12 +174,23 @@ BOOL WINAPI First(HANDLE, PROCESSENTRY32* e) {
 }
 BOOL WINAPI Next(HANDLE, PROCESSENTRY32* e) { return Fill(e); }
 // Any real handle will do: the module name is looked up by the walk's position.
-HANDLE WINAPI Open(DWORD, BOOL, DWORD) { return CreateSnapshot(0, 0); }
+HANDLE WINAPI Open(DWORD, BOOL, DWORD) { return failOpen ? nullptr : CreateSnapshot(0, 0); }
 DWORD WINAPI ModuleName(HANDLE, HMODULE, LPSTR name, DWORD size) {
+  ++moduleReads;
   const Entry& e = entries[cursor - 1];
   if (!e.module) return 0;
   lstrcpynA(name, e.module, static_cast<int>(size));
   return static_cast<DWORD>(lstrlenA(name));
+}
+
+BOOL WINAPI Times(HANDLE, LPFILETIME start, LPFILETIME, LPFILETIME, LPFILETIME) {
+  DWORD pid = entries[cursor - 1].pid;
+  for (const auto& c : created)
+    if (c.first == pid) {
+      *start = FILETIME{c.second, 0x01DB0000};
+      return TRUE;
+    }
+  return FALSE;
 }
 
 monitor::ProcessApi Api() {
@@ -236,6 +251,95 @@ TEST(Snapshot, MissingProcessFunctionsCountAsFailedCalls) {
   api.Process32Next = nullptr;  // kernel32 without the walk
   t.Refresh(api);
   EXPECT_EQ(0, t.rows.Count());
+}
+
+// --- Paths kept from one walk to the next ---
+
+namespace {
+
+// A walk with the fake's creation times and a cache of the test's own; the path
+// of the one row, or "" when there is none.
+std::string WalkOnce(monitor::TImagePathCache& cache) {
+  monitor::ProcessApi api = fake::Api();
+  api.GetProcessTimes = &fake::Times;
+  toolkit::TListView rows;
+  toolkit::TStringList pids;
+  std::string time;
+  monitor::GetProcessesList(rows, pids, time, api, &cache);
+  return rows.Count() == 1 ? rows[0].Cell(1) : "";
+}
+
+}  // namespace
+
+TEST(SnapshotPaths, TheSameProcessIsReadOnceAndAReusedIdentifierAfresh) {
+  fake::failSnapshot = fake::failOpen = false;
+  fake::entries = {{8, "a.exe", "C:\\a.exe"}};
+  fake::created = {{8, 100}};
+  fake::moduleReads = 0;
+  monitor::TImagePathCache cache;
+  EXPECT_EQ("C:\\a.exe", WalkOnce(cache));
+  EXPECT_EQ("C:\\a.exe", WalkOnce(cache));
+  EXPECT_EQ(1, fake::moduleReads);
+
+  // Identifier 8 again, but another process: started later, from another file.
+  fake::entries = {{8, "b.exe", "C:\\b.exe"}};
+  fake::created = {{8, 200}};
+  EXPECT_EQ("C:\\b.exe", WalkOnce(cache));
+  EXPECT_EQ(2, fake::moduleReads);
+}
+
+TEST(SnapshotPaths, AModuleNameNotYetReadableIsAskedForAgain) {
+  fake::failSnapshot = fake::failOpen = false;
+  fake::entries = {{8, "a.exe", nullptr}};  // just started: no module list yet
+  fake::created = {{8, 100}};
+  monitor::TImagePathCache cache;
+  EXPECT_EQ("", WalkOnce(cache));
+  fake::entries = {{8, "a.exe", "C:\\a.exe"}};
+  EXPECT_EQ("C:\\a.exe", WalkOnce(cache));
+}
+
+TEST(SnapshotPaths, AKnownProcessThatCannotBeOpenedHasNoRow) {
+  fake::failSnapshot = fake::failOpen = false;
+  fake::entries = {{8, "a.exe", "C:\\a.exe"}};
+  fake::created = {{8, 100}};
+  monitor::TImagePathCache cache;
+  ASSERT_EQ("C:\\a.exe", WalkOnce(cache));
+  fake::failOpen = true;
+  EXPECT_EQ("", WalkOnce(cache));
+  fake::failOpen = false;
+}
+
+TEST(SnapshotPaths, AProcessGoneFromAWalkIsForgotten) {
+  fake::failSnapshot = fake::failOpen = false;
+  fake::entries = {{8, "a.exe", "C:\\a.exe"}, {12, "b.exe", "C:\\b.exe"}};
+  fake::created = {{8, 100}, {12, 100}};
+  monitor::TImagePathCache cache;
+  WalkOnce(cache);
+  EXPECT_EQ(2, cache.Count());
+  fake::entries = {{12, "b.exe", "C:\\b.exe"}};
+  WalkOnce(cache);
+  EXPECT_EQ(1, cache.Count());
+}
+
+TEST(SnapshotPaths, TheSystemWalkFollowsAChildThatStartsAndEnds) {
+  TempDir dir;
+  Table t;
+  t.Refresh();  // the machine's processes known before the child starts
+  DWORD pid = 0;
+  {
+    ChildProcess child(dir.path(), "Kept.exe");
+    pid = child.pid();
+    for (int walk = 0; walk < 2; ++walk) {
+      t.Refresh();
+      std::vector<int> rows = t.RowsOfPid(pid);
+      ASSERT_EQ(1u, rows.size()) << "walk " << walk;
+      EXPECT_STRCASEEQ(child.path().c_str(), t.rows[rows[0]].Cell(1).c_str());
+    }
+    ::TerminateProcess(child.handle(), 0);
+    ::WaitForSingleObject(child.handle(), 10000);
+  }
+  t.Refresh();
+  EXPECT_TRUE(t.RowsOfPid(pid).empty());
 }
 
 TEST(NormalizeSystemPath, RewritesTheFirstSystemRootOnlyAndCaseSensitively) {
