@@ -85,7 +85,7 @@ std::vector<std::string> ReadIgnoredFolders(const TProfileSource& source, int li
     folders.push_back(source.ReadText("Ignore", "Path" + std::to_string(n), kMissingFolder));
   };
   int64_t next = 0;
-  int64_t gapRowsLeft = kMaxRowsPastLastKey;
+  int64_t gapRowsLeft = kMaxMissingFolderRows;
   for (const int64_t key : keys) {
     // Past 1,000 missing keys between the keys present, the gaps close up: every
     // folder the file holds is still read, renumbered from there on by the next
@@ -96,7 +96,7 @@ std::vector<std::string> ReadIgnoredFolders(const TProfileSource& source, int li
     read(key);
     next = key + 1;
   }
-  const int64_t trailing = std::min<int64_t>(listCount - next, kMaxRowsPastLastKey);
+  const int64_t trailing = std::min<int64_t>(listCount - next, kMaxMissingFolderRows);
   for (int64_t n = next; n < next + trailing; ++n) read(n);
   return folders;
 }

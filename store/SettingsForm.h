@@ -34,7 +34,7 @@ constexpr size_t kProfileTextBytes = 2047;
 extern const char kMissingFolder[];  // "<>"
 // How many "<>" rows a ListCout may give between the "Path" + n keys present,
 // and how many after the last of them.
-constexpr int64_t kMaxRowsPastLastKey = 1000;
+constexpr int64_t kMaxMissingFolderRows = 1000;
 
 // The settings of a current-form file, except the ignored folders themselves.
 struct TCurrentSettings {

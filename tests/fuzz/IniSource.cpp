@@ -41,9 +41,9 @@ IniSource::IniSource(const std::string& text) {
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
       const size_t close = line.find(']');
-      sections_.push_back({Trimmed(line.substr(1, close == std::string::npos ? std::string::npos
-                                                                             : close - 1)),
-                           {}});
+      sections_.emplace_back();
+      sections_.back().Name =
+          Trimmed(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
       continue;
     }
     if (sections_.empty()) continue;
