@@ -87,6 +87,9 @@ int main(int argc, char** argv) {
   std::printf("fill and show:            %9.1f ms\n", fill);
   std::printf("scroll 200 pages and end: %9.1f ms\n", scroll);
   std::printf("sort by full path:        %9.1f ms\n", sort);
+  std::printf("RESULT|listview.%d.fill|%.3f|ms\nRESULT|listview.%d.scroll200|%.3f|ms\n", rows, fill,
+              rows, scroll);
+  std::printf("RESULT|listview.%d.sort|%.3f|ms\n", rows, sort);
   ::DestroyWindow(parent);
   return 0;
 }
