@@ -3,6 +3,13 @@
 # when there is no display, a private Xvfb; then, natively, a short run of every
 # fuzz target (scripts/fuzz.sh). Exits non-zero when any test fails.
 set -euo pipefail
+# As root, the run takes a mount namespace of its own, where a folder can be made
+# truly read-only with a bind mount (folder permissions do not stop root). The one
+# test that needs such a folder skips without it.
+if [ -z "${VANTRY_TEST_NAMESPACE:-}" ] && [ "$(id -u)" = 0 ] && unshare -m true 2>/dev/null; then
+  export VANTRY_TEST_NAMESPACE=1
+  exec unshare -m --propagation private bash "$0" "$@"
+fi
 . "$(dirname "$0")/paths.sh"
 "$root/scripts/setup.sh"
 export VANTRY_BUILD_DIR="$build"
@@ -11,8 +18,10 @@ export VANTRY_BUILD_DIR="$build"
 . "$root/scripts/wine-env.sh"
 run_dir=$(mktemp -d /tmp/vantry-test.XXXXXX)
 export WINEPREFIX="$run_dir/prefix"
+readonly_dir="$run_dir/readonly"
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
+  mountpoint -q "$readonly_dir" 2>/dev/null && umount "$readonly_dir"
   [ -n "${VANTRY_XVFB_PID:-}" ] && kill "$VANTRY_XVFB_PID" 2>/dev/null || true
   rm -rf "$run_dir"
 }
@@ -22,6 +31,22 @@ unset DISPLAY
 vantry_ensure_display
 echo "test: Wine prefix $WINEPREFIX, display $DISPLAY"
 vantry_prepare_prefix
+if [ -n "${VANTRY_TEST_NAMESPACE:-}" ]; then
+  # A program folder the program cannot write to at its end: a copy of the program
+  # with a process list, a log and settings it reads but can never replace.
+  mkdir -p "$readonly_dir"
+  cp "$build/Vantry.exe" "$readonly_dir/"
+  printf '%s\r\n' 'Ver1.00' 'kept.exe' 'C:\kept.exe' '' '2024/01/02' '2024/01/03' 'a comment' \
+    > "$readonly_dir/ProcessList.dat"
+  printf '%s\r\n' 'Ver1.00' '2024/01/02' 'kept.exe' '追加' '' | iconv -f UTF-8 -t CP932 \
+    > "$readonly_dir/Log.dat"
+  printf '%s\r\n' '[Information]' 'Version=1.30' '[Integer]' 'Interval=30' > "$readonly_dir/Inf.ini"
+  if mount --bind -o ro "$readonly_dir" "$readonly_dir" 2>/dev/null; then
+    # Drive Z: is the root of the file system in every Wine prefix.
+    export VANTRY_READONLY_DIR="Z:${readonly_dir//\//\\}"
+    echo "test: read-only program folder $VANTRY_READONLY_DIR"
+  fi
+fi
 vantry_start_session "$build/tests/WarmUp.exe"
 
 cd "$build"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "ProgramRun.h"
@@ -143,4 +144,51 @@ TEST(BadFiles, FolderThatTakesNoNewFileAtTheEndIsReportedAndTheFilesStayWhole) {
   EXPECT_EQ(kList, ReadFileBytes(program.File("ProcessList.dat")));
   EXPECT_EQ(kLog, ReadFileBytes(program.File("Log.dat")));
   EXPECT_EQ(kSettings, ReadFileBytes(program.File("Inf.ini")));
+}
+
+// A program folder that is truly read-only: scripts/test.sh makes one with a
+// read-only bind mount and names it in VANTRY_READONLY_DIR (folder permissions
+// would not stop root, as whom the tests run here). The folder holds the program
+// with its three files, which it reads at its start and can never replace.
+TEST(BadFiles, ReadOnlyProgramFolderAtTheEndIsReportedAndTheFilesStayWhole) {
+  const char* named = std::getenv("VANTRY_READONLY_DIR");
+  if (!named || !*named) GTEST_SKIP() << "no read-only program folder (scripts/test.sh as root)";
+  std::string dir = named;
+  if (dir.back() == '\\') dir.pop_back();
+  const std::string exe = dir + "\\Vantry.exe";
+  const std::string list = dir + "\\ProcessList.dat";
+  const std::string log = dir + "\\Log.dat";
+  const std::string settings = dir + "\\Inf.ini";
+  ASSERT_TRUE(Exists(exe) && Exists(list) && Exists(log) && Exists(settings));
+  // The folder must refuse a new file, or the test proves nothing.
+  const std::string probe = dir + "\\probe";
+  if (::CreateDirectoryA(probe.c_str(), nullptr)) {
+    ::RemoveDirectoryA(probe.c_str());
+    FAIL() << dir << " takes new files";
+  }
+  const std::string listBefore = ReadFileBytes(list);
+  const std::string logBefore = ReadFileBytes(log);
+  const std::string settingsBefore = ReadFileBytes(settings);
+
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::string command = "\"" + exe + "\"";
+  ASSERT_TRUE(::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               dir.c_str(), &si, &pi));
+  HWND main = WaitForWindow(pi.dwProcessId, "TForm1");
+  const bool shown = main && BecomesVisible(main);
+  if (shown) ::PostMessageA(main, WM_CLOSE, 0, 0);
+  const std::string box = shown ? AnswerBox(pi.dwProcessId) : std::string("(no window)");
+  const bool ended = Ended(pi);
+  if (!ended) ::TerminateProcess(pi.hProcess, 1);
+  ::CloseHandle(pi.hProcess);
+  ::CloseHandle(pi.hThread);
+
+  EXPECT_EQ(0u, box.find("ファイル " + list + " を作成できません")) << box;
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(listBefore, ReadFileBytes(list));
+  EXPECT_EQ(logBefore, ReadFileBytes(log));
+  EXPECT_EQ(settingsBefore, ReadFileBytes(settings));
+  EXPECT_FALSE(Exists(list + ".tmp"));
 }

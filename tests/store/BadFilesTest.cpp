@@ -67,7 +67,7 @@ std::string Program(const std::string& name, const std::string& comment) {
 }  // namespace
 
 TEST(BadDataFiles, EmptyOrOnlyLineBreaksIsAnotherVersionKeptAsideAtTheEnd) {
-  for (const std::string bytes : {std::string(), std::string("\r\n\r\n\n\r"),
+  for (const std::string& bytes : {std::string(), std::string("\r\n\r\n\n\r"),
                                   std::string(100000, '\n')}) {
     TempDir dir;
     WriteFileBytes(dir.file("ProcessList.dat"), bytes);
