@@ -48,14 +48,19 @@ struct TrayWindow {
   }
 };
 
+constexpr int kCycles = 30;
+
+// Wine's own threads (the shell's icon cache, the tray) may hold a handle or two
+// for a moment when the counts are taken; a leak in the cycle shows as one
+// object per cycle, kCycles in all, far beyond this.
+constexpr long kNoise = 2;
+
 void ExpectSameCounts(const toolkit::TResourceCounts& before,
                       const toolkit::TResourceCounts& after) {
-  EXPECT_EQ(before.Handles, after.Handles) << toolkit::ResourceCountMethods();
-  EXPECT_EQ(before.Gdi, after.Gdi);
-  EXPECT_EQ(before.User, after.User);
+  EXPECT_LE(after.Handles - before.Handles, kNoise) << toolkit::ResourceCountMethods();
+  EXPECT_LE(after.Gdi - before.Gdi, kNoise);
+  EXPECT_LE(after.User - before.User, kNoise);
 }
-
-constexpr int kCycles = 30;
 
 }  // namespace
 

@@ -187,12 +187,23 @@ TEST(FolderPickerMouse, ARightClickSelectsTheNodeUnderThePointer) {
                           ::ClientToScreen(tree, &screen);
                           ::SetCursorPos(screen.x, screen.y);
                         },
-                        // The pointer reaches the server a little after it was moved;
-                        // the click's position is the server's.
+                        // The pointer reaches the server a little after it was moved,
+                        // and under load another program's window may report the old
+                        // place meanwhile; the click's position is the server's, so
+                        // the click waits until the pointer is there.
                         [&](HWND) {
                           RECT rc;
                           TreeView_GetItemRect(tree, target, &rc, TRUE);
                           POINT at = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+                          POINT screen = at;
+                          ::ClientToScreen(tree, &screen);
+                          for (int tries = 0; tries < 100; ++tries) {
+                            POINT now = {};
+                            ::GetCursorPos(&now);
+                            if (now.x == screen.x && now.y == screen.y) break;
+                            ::SetCursorPos(screen.x, screen.y);
+                            ::Sleep(20);
+                          }
                           ::PostMessageA(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
                           ::PostMessageA(tree, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
                         },
