@@ -16,19 +16,16 @@ export VANTRY_BUILD_DIR="$build"
 "$root/scripts/build.sh"
 
 . "$root/scripts/wine-env.sh"
-run_dir=$(mktemp -d /tmp/vantry-test.XXXXXX)
-export WINEPREFIX="$run_dir/prefix"
-readonly_dir="$run_dir/readonly"
+readonly_dir=
 cleanup() {
+  # The server lets go of the read-only folder before it is unmounted.
   wineserver -k >/dev/null 2>&1 || true
-  mountpoint -q "$readonly_dir" 2>/dev/null && umount "$readonly_dir"
-  [ -n "${VANTRY_XVFB_PID:-}" ] && kill "$VANTRY_XVFB_PID" 2>/dev/null || true
-  rm -rf "$run_dir"
+  [ -n "$readonly_dir" ] && mountpoint -q "$readonly_dir" && umount "$readonly_dir"
+  vantry_end_private_run
 }
 trap cleanup EXIT
-
-unset DISPLAY
-vantry_ensure_display
+vantry_begin_private_run test
+readonly_dir="$run_dir/readonly"
 echo "test: Wine prefix $WINEPREFIX, display $DISPLAY"
 vantry_prepare_prefix
 if [ -n "${VANTRY_TEST_NAMESPACE:-}" ]; then

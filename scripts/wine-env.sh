@@ -65,3 +65,20 @@ vantry_start_session() {
     timeout 300 wine "$1" >/dev/null 2>&1 || true
   fi
 }
+
+# A run of its own: a fresh prefix in a temporary folder ($run_dir) and a private
+# Xvfb in place of any display. Set `trap vantry_end_private_run EXIT` (or a
+# function that calls it) before, so that an interrupted start leaves nothing.
+vantry_begin_private_run() {  # $1: a word for the temporary folder's name
+  run_dir=$(mktemp -d "/tmp/vantry-$1.XXXXXX")
+  export WINEPREFIX="$run_dir/prefix"
+  unset DISPLAY
+  vantry_ensure_display
+}
+
+vantry_end_private_run() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "${VANTRY_XVFB_PID:-}" ] && kill "$VANTRY_XVFB_PID" 2>/dev/null || true
+  [ -n "${run_dir:-}" ] && rm -rf "$run_dir"
+  return 0
+}
