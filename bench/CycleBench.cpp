@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Sleepers.h"
 #include "monitor/FileFacts.h"
 #include "monitor/Snapshot.h"
 #include "toolkit/Handle.h"
@@ -75,33 +76,6 @@ int BareWalk() {
   return n;
 }
 
-// Copies of this program that only sleep; they are ended when this goes away.
-class Sleepers {
-public:
-  explicit Sleepers(int count) {
-    char self[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    for (int i = 0; i < count; ++i) {
-      std::string command = "\"" + std::string(self) + "\" --sleep 900";
-      STARTUPINFOA si = {};
-      si.cb = sizeof si;
-      PROCESS_INFORMATION pi = {};
-      if (!::CreateProcessA(self, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi))
-        continue;
-      ::CloseHandle(pi.hThread);
-      processes_.emplace_back(pi.hProcess);
-    }
-  }
-  ~Sleepers() {
-    for (toolkit::KernelHandle& p : processes_) ::TerminateProcess(p.get(), 0);
-  }
-  int Count() const { return static_cast<int>(processes_.size()); }
-
-private:
-  std::vector<toolkit::KernelHandle> processes_;
-};
-
 // Executables that exist, so a deletion check finds every listed program still
 // there and the list keeps its size from one cycle to the next.
 std::vector<std::string> ExistingPrograms() {
@@ -145,13 +119,10 @@ void Result(const char* name, double value, const char* unit) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 2 && std::strcmp(argv[1], "--sleep") == 0) {
-    ::Sleep(static_cast<DWORD>(std::atoi(argv[2])) * 1000);
-    return 0;
-  }
+  if (bench::IsSleeperRun(argc, argv)) return bench::SleeperMain(argv);
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
   const int sleeperCount = argc > 2 ? std::atoi(argv[2]) : 30;
-  Sleepers sleepers(sleeperCount);
+  bench::Sleepers sleepers(sleeperCount, 900);
   ::Sleep(1000);  // let the copies finish starting
 
   char temp[MAX_PATH] = {};

@@ -33,6 +33,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/Sleepers.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -240,38 +242,6 @@ private:
   bool ok_ = false;
 };
 
-// Copies of this driver that only sleep; they are ended when this goes away.
-class Sleepers {
-public:
-  explicit Sleepers(int count) {
-    char self[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    for (int i = 0; i < count; ++i) {
-      std::string command = "\"" + std::string(self) + "\" --sleep 3600";
-      STARTUPINFOA si = {};
-      si.cb = sizeof si;
-      PROCESS_INFORMATION pi = {};
-      if (!::CreateProcessA(self, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi))
-        continue;
-      ::CloseHandle(pi.hThread);
-      processes_.push_back(pi.hProcess);
-    }
-  }
-  ~Sleepers() {
-    for (HANDLE p : processes_) {
-      ::TerminateProcess(p, 0);
-      ::CloseHandle(p);
-    }
-  }
-  Sleepers(const Sleepers&) = delete;
-  Sleepers& operator=(const Sleepers&) = delete;
-  int Count() const { return static_cast<int>(processes_.size()); }
-
-private:
-  std::vector<HANDLE> processes_;
-};
-
 template <typename Ready>
 bool WaitUntil(Ready&& ready, DWORD ms) {
   for (auto start = Clock::now(); MillisecondsSince(start) < ms; ::Sleep(5))
@@ -383,7 +353,7 @@ double CpuMilliseconds(HANDLE process) {
 // CPU time as GetProcessTimes reports it, and lines scripts/bench.sh waits for to
 // read the same from /proc.
 int Idle(const std::string& exe, int seconds, int rows, int sleeperCount) {
-  Sleepers sleepers(sleeperCount);
+  bench::Sleepers sleepers(sleeperCount, 3600);
   Installation at(exe, "idle");
   if (!at.ok()) return 1;
   PrepareFiles(at, rows, true, 0);
@@ -430,10 +400,7 @@ std::string DefaultExe() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 2 && std::strcmp(argv[1], "--sleep") == 0) {
-    ::Sleep(static_cast<DWORD>(std::atoi(argv[2])) * 1000);
-    return 0;
-  }
+  if (bench::IsSleeperRun(argc, argv)) return bench::SleeperMain(argv);
   const std::string exe = DefaultExe();
   if (::GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
     std::printf("no %s\n", exe.c_str());

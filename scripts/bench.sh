@@ -32,17 +32,8 @@ export VANTRY_BUILD_DIR="$build"
 "$root/scripts/build.sh" >/dev/null
 
 . "$root/scripts/wine-env.sh"
-run_dir=$(mktemp -d /tmp/vantry-bench.XXXXXX)
-export WINEPREFIX="$run_dir/prefix"
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "${VANTRY_XVFB_PID:-}" ] && kill "$VANTRY_XVFB_PID" 2>/dev/null || true
-  rm -rf "$run_dir"
-}
-trap cleanup EXIT
-
-unset DISPLAY
-vantry_ensure_display
+trap vantry_end_private_run EXIT
+vantry_begin_private_run bench
 vantry_prepare_prefix
 vantry_start_session "$build/tests/WarmUp.exe"
 

@@ -42,21 +42,15 @@ export VANTRY_BUILD_DIR="$build"
 "$root/scripts/build.sh" >/dev/null
 
 . "$root/scripts/wine-env.sh"
-run_dir=$(mktemp -d /tmp/vantry-soak.XXXXXX)
-export WINEPREFIX="$run_dir/prefix"
-out=${VANTRY_SOAK_OUT:-$build/soak}
-app_dir="$run_dir/app"
 load_pids=()
 cleanup() {
   for p in "${load_pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "${VANTRY_XVFB_PID:-}" ] && kill "$VANTRY_XVFB_PID" 2>/dev/null || true
-  rm -rf "$run_dir"
+  vantry_end_private_run
 }
 trap cleanup EXIT
-
-unset DISPLAY
-vantry_ensure_display
+vantry_begin_private_run soak
+out=${VANTRY_SOAK_OUT:-$build/soak}
+app_dir="$run_dir/app"
 vantry_prepare_prefix
 vantry_start_session "$build/tests/WarmUp.exe"
 
