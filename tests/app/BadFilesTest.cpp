@@ -26,14 +26,7 @@ namespace {
 std::string AnswerBox(DWORD pid, DWORD ms = 20000) {
   HWND box = WaitForWindow(pid, "#32770", ms);
   if (!box) return "(no box)";
-  // The box is found as soon as it exists; its text follows a moment later.
-  char text[1024] = {};
-  for (int tries = 0; tries < 100 && !text[0]; ++tries) {
-    for (HWND label = ::FindWindowExA(box, nullptr, "Static", nullptr); label && !text[0];
-         label = ::FindWindowExA(box, label, "Static", nullptr))
-      ::GetWindowTextA(label, text, sizeof text);
-    if (!text[0]) ::Sleep(100);
-  }
+  std::string text = programrun::BoxText(box);
   ::PostMessageA(box, WM_COMMAND, IDOK, 0);
   return text;
 }

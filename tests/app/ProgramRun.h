@@ -87,6 +87,19 @@ inline bool BecomesVisible(HWND hwnd, DWORD ms = 20000) {
   return false;
 }
 
+// The text of a message box, once it has one: the box is found as soon as it
+// exists, and its text follows a moment later. Empty when none comes.
+inline std::string BoxText(HWND box) {
+  char text[1024] = {};
+  for (int tries = 0; tries < 100 && !text[0]; ++tries) {
+    for (HWND label = ::FindWindowExA(box, nullptr, "Static", nullptr); label && !text[0];
+         label = ::FindWindowExA(box, label, "Static", nullptr))
+      ::GetWindowTextA(label, text, sizeof text);
+    if (!text[0]) ::Sleep(100);
+  }
+  return text;
+}
+
 inline bool Ended(const PROCESS_INFORMATION& pi, DWORD ms = 20000) {
   return ::WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0;
 }
