@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "toolkit/Cp932.h"
 #include "toolkit/DateTimeText.h"
 
 namespace monitor {
@@ -13,9 +14,6 @@ namespace {
 const char kAdded[] = "追加";
 const char kUpdated[] = "更新";
 const char kArrow[] = ")→(";
-
-// CP932 lead bytes. The stored texts are CP932 whatever the machine's code page.
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 void AppendLogEntry(toolkit::TListView& ListView3, const std::string& name, const char* kind,
                     std::string detail) {
@@ -60,10 +58,10 @@ bool ContainsAtCharBoundary(const std::string& path, const std::string& entry) {
     if (path.compare(i, entry.size(), entry) == 0) {
       size_t end = i + entry.size();
       size_t j = i;
-      while (j < end) j += IsLeadByte(static_cast<unsigned char>(path[j])) ? 2 : 1;
+      while (j < end) j += toolkit::cp932::CharSize(path, j);
       if (j == end) return true;
     }
-    i += IsLeadByte(static_cast<unsigned char>(path[i])) ? 2 : 1;
+    i += toolkit::cp932::CharSize(path, i);
   }
   return false;
 }

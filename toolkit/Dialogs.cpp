@@ -1,6 +1,6 @@
 #include "toolkit/Dialogs.h"
 
-#include "toolkit/Paths.h"
+#include "toolkit/Cp932.h"
 #include "toolkit/Window.h"
 
 namespace toolkit {
@@ -13,7 +13,7 @@ void ShowMessage(HWND owner, const std::string& text) {
 
 std::string ErrorBoxText(const std::string& message) {
   // The last character, not the last byte: a trailing byte can take any value.
-  size_t last = LastCharStart(message);
+  size_t last = cp932::LastCharStart(message);
   if (last >= message.size() || static_cast<unsigned char>(message[last]) <= '.') return message;
   return message + ".";
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "toolkit/Cp932.h"
+
 namespace toolkit {
 
 namespace {
@@ -164,8 +166,10 @@ bool TListView::HandleNotify(const NMHDR* header, LRESULT* result) {
       if (item.iItem < 0 || item.iItem >= Count()) return true;
       const TListItem& row = items_[static_cast<size_t>(item.iItem)];
       if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        // A long cell is cut where a character ends, never after half of one,
+        // which the control would show as a broken character.
         const std::string& text = row.Cell(item.iSubItem);
-        size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+        size_t n = cp932::CutAtCharBoundary(text, static_cast<size_t>(item.cchTextMax - 1));
         text.copy(item.pszText, n);
         item.pszText[n] = '\0';
       }

@@ -7,9 +7,6 @@
 
 namespace toolkit {
 
-// Where the last character of the text begins; the text's size when it is empty.
-size_t LastCharStart(const std::string& text);
-
 // Whether the text's last character is a backslash.
 bool EndsWithBackslash(const std::string& text);
 

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
+#include "toolkit/Cp932.h"
 #include "toolkit/SystemLibrary.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -43,14 +45,8 @@ void ReportTrayError(const std::exception& error) {
 // character that the limit would cut in two is left out whole: the shell would
 // otherwise show its lead byte joined to the terminator as a broken character.
 std::string CutText(const std::string& text, size_t limit) {
-  size_t length = std::strlen(text.c_str());
-  size_t end = 0;
-  while (end < length) {
-    size_t step = (::IsDBCSLeadByte(static_cast<BYTE>(text[end])) && end + 1 < length) ? 2 : 1;
-    if (end + step > limit) break;
-    end += step;
-  }
-  return text.substr(0, end);
+  std::string_view shown = text.c_str();
+  return std::string(shown.substr(0, toolkit::cp932::CutAtCharBoundary(shown, limit)));
 }
 
 template <size_t N>

@@ -6,28 +6,13 @@
 #include <vector>
 
 #include "toolkit/ComRef.h"
+#include "toolkit/Paths.h"
 
 namespace ui {
 
 namespace {
 
 const std::string* g_startupFolderOverride = nullptr;
-
-// True when the text's last character is a path separator. In CP932 the byte of
-// "\" is also the second byte of characters such as "ソ" and "表", so the last
-// character has to be found by walking from the front.
-bool EndsWithSeparator(const std::string& text) {
-  size_t last = std::string::npos;
-  for (size_t i = 0; i < text.size(); ++i) {
-    last = i;
-    if (::IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) ++i;
-  }
-  return last != std::string::npos && last == text.size() - 1 && text[last] == '\\';
-}
-
-std::string WithSeparator(const std::string& folder) {
-  return EndsWithSeparator(folder) ? folder : folder + "\\";
-}
 
 bool IsFile(const std::string& path) {
   DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -82,7 +67,7 @@ std::string GetStartupFolder(HWND owner) {
   if (!::SHGetPathFromIDListA(list.get(), buffer)) return std::string();
   std::string folder = buffer;
   // Only a drive's root comes with its separator ("C:\").
-  if (folder.size() > 3 && EndsWithSeparator(folder)) folder.pop_back();
+  if (folder.size() > 3 && toolkit::EndsWithBackslash(folder)) folder.pop_back();
   return folder;
 }
 
@@ -111,11 +96,12 @@ void ApplyStartupRegistration(bool registered, const std::string& programFolder,
   // Without both folders the paths below would name the root of the current
   // drive: better no registration than a shortcut (or a deletion) there.
   if (startupFolder.empty() || programFolder.empty()) return;
-  const std::string link = WithSeparator(startupFolder) + kStartupLinkName;
-  const std::string temporary = WithSeparator(programFolder) + kTemporaryLinkName;
+  const std::string link = toolkit::WithTrailingBackslash(startupFolder) + kStartupLinkName;
+  const std::string temporary = toolkit::WithTrailingBackslash(programFolder) + kTemporaryLinkName;
 
   if (registered && !IsFile(link))
-    CreateShortCut(temporary, exePath, std::string(), WithSeparator(programFolder), wsNormal);
+    CreateShortCut(temporary, exePath, std::string(),
+                   toolkit::WithTrailingBackslash(programFolder), wsNormal);
   // Also picks up a "VYT.lnk" that an earlier failed move left behind. MoveFileA
   // never replaces, so a "VTY.lnk" already there stays as it is.
   ::MoveFileA(temporary.c_str(), link.c_str());

@@ -207,6 +207,8 @@ TEST(Comparison, MatchMustNotEndInsideADoubleByteCharacter) {
   // stops in the middle of 表.
   EXPECT_FALSE(monitor::ContainsAtCharBoundary("C:\\表", "C:\\\x95"));
   EXPECT_TRUE(monitor::ContainsAtCharBoundary("C:\\表", "C:\\表"));
+  // A lead byte cut off at the very end of the path is a character of its own.
+  EXPECT_TRUE(monitor::ContainsAtCharBoundary("C:\\\x95", "\\\x95"));
 }
 
 TEST(Comparison, LaterOccurrenceAtABoundaryStillMatches) {

@@ -2,6 +2,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "toolkit/ListView.h"
 
 using toolkit::TListItem;
@@ -108,4 +112,62 @@ TEST(ListViewWindow, TheFillColumnTakesTheRestOfTheWidth) {
   RECT rc;
   ::GetClientRect(b.view.Handle(), &rc);
   EXPECT_EQ(rc.right - 100 - 16, ListView_GetColumnWidth(b.view.Handle(), 1));
+}
+
+namespace {
+
+// What the view last asked of its parent for the second column while painting:
+// the size of its buffer and the answer.
+struct PaintedAnswer {
+  int bufferSize = 0;
+  std::string text;
+};
+PaintedAnswer g_painted;
+WNDPROC g_answeringProc = nullptr;
+
+LRESULT CALLBACK RecordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  LRESULT result = ::CallWindowProcA(g_answeringProc, h, m, w, l);
+  auto* info = reinterpret_cast<const NMLVDISPINFOA*>(l);
+  if (m == WM_NOTIFY && info->hdr.code == LVN_GETDISPINFOA && info->item.iSubItem == 1 &&
+      (info->item.mask & LVIF_TEXT) && info->item.pszText)
+    g_painted = {info->item.cchTextMax, info->item.pszText};
+  return result;
+}
+
+}  // namespace
+
+// A path of 300 Japanese characters (each 95 5C) after six ASCII bytes: any buffer
+// of an even size would end in half a character if the text were cut by bytes.
+TEST(ListViewWindow, LongJapaneseTextIsCutAtACharacterBoundary) {
+  BoundView b;
+  const std::string head = "C:\\ab\\";
+  std::string path = head;
+  for (int i = 0; i < 300; ++i) path += "表";
+  b.view.Add("a.exe").SubItems = {path, ""};
+  auto wholeCharacters = [&](size_t room) {
+    if (room <= head.size()) return path.substr(0, room);
+    return path.substr(0, std::min(path.size(), head.size() + (room - head.size()) / 2 * 2));
+  };
+
+  for (int size = 1; size <= static_cast<int>(path.size()) + 2; ++size) {
+    std::vector<char> buffer(static_cast<size_t>(size), '\x7F');
+    LVITEMA item = {};
+    item.iSubItem = 1;
+    item.pszText = buffer.data();
+    item.cchTextMax = size;
+    ::SendMessageA(b.view.Handle(), LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+    ASSERT_EQ(wholeCharacters(static_cast<size_t>(size - 1)), std::string(item.pszText))
+        << "buffer of " << size;
+  }
+
+  // The same when the control paints the row with a buffer of its own choosing.
+  g_painted = {};
+  g_answeringProc = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrA(b.parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
+  ::ShowWindow(b.parent, SW_SHOWNOACTIVATE);
+  ::RedrawWindow(b.view.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  ::SetWindowLongPtrA(b.parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_answeringProc));
+  ASSERT_GT(g_painted.bufferSize, 0) << "the view did not ask for the path while painting";
+  EXPECT_EQ(wholeCharacters(static_cast<size_t>(g_painted.bufferSize - 1)), g_painted.text)
+      << "buffer of " << g_painted.bufferSize;
 }
