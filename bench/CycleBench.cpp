@@ -138,7 +138,9 @@ int main(int argc, char** argv) {
   // A real main window, hidden, in the state of a start in the tray; its files are
   // never loaded or saved here (no FormCreate, no FormDestroy).
   auto form = std::make_unique<TForm1>(folder);
-  form->ShowErrorBox = [](const std::string& m) { std::printf("error: %s\n", m.c_str()); };
+  form->Hooks.ShowError = [](HWND, const std::string& m) {
+    std::printf("error: %s\n", m.c_str());
+  };
   if (!form->CreateWindowed()) {
     std::printf("cannot create the main window\n");
     return 1;

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   g_view = &view;
   view.Columns = {{"ファイル名", 130}, {"フルパス", 300}, {"更新日時", 120},
                   {"追加日時", 120},   {"最終実行日時", 120}, {"コメント", 100}};
-  view.Create(parent, 0, 0, 780, 460, 1, true);
+  view.Create(parent, {0, 0, 780, 460}, true);
 
   auto start = Clock::now();
   view.BeginUpdate();

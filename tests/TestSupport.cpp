@@ -101,6 +101,37 @@ void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local) {
   if (!ok) throw std::runtime_error("cannot set the time of " + path);
 }
 
+bool PumpMessages() {
+  bool quit = false;
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      quit = true;
+      continue;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+  return quit;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD guardMs) {
+  DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > guardMs) return false;
+    PumpMessages();
+    // Back as soon as a message comes; the short wait also serves a condition
+    // that another thread makes true without a message.
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return true;
+}
+
+void PumpFor(DWORD ms) {
+  DWORD start = ::GetTickCount();
+  PumpUntil([&] { return ::GetTickCount() - start >= ms; }, ms + 1000);
+}
+
 namespace {
 struct WindowSearch {
   const char* className;

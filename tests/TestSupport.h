@@ -1,9 +1,11 @@
 // What many tests need: a temporary folder of their own, files with chosen times,
-// and a second program started from a folder of the test's choosing.
+// a second program started from a folder of the test's choosing, and a message
+// pump for the windows, timers and posted calls of the test's own thread.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace testsupport {
@@ -34,6 +36,15 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // Sets a file's last-write time from a local time.
 void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local);
 SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int second);
+
+// Serves the messages waiting for this thread. A WM_QUIT among them is taken out
+// of the queue, so that no later message loop ends for it; true when there was one.
+bool PumpMessages();
+// Serves this thread's messages until `done` holds; false when it still does not
+// after `guardMs`, which stands for a hang, not slowness.
+bool PumpUntil(const std::function<bool()>& done, DWORD guardMs = 20000);
+// Serves this thread's messages for a while.
+void PumpFor(DWORD ms);
 
 // A top-level window of the given class made by this thread, or null. Tests run
 // side by side, and another test program's window of the same class must not

@@ -5,9 +5,12 @@
 #include <climits>
 #include <cstdlib>
 
+#include "toolkit/Window.h"
+
 namespace toolkit {
 
-HWND CreateChild(HWND parent, const char* className, const TControlArgs& args, DWORD style) {
+HWND CreateChild(HWND parent, const char* className, const TControlArgs& args, DWORD style,
+                 TChildEvents events) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE));
   HWND hwnd = ::CreateWindowExA(args.ExStyle, className, args.Caption.c_str(),
                                 WS_CHILD | WS_VISIBLE | style | args.Style, args.Left, args.Top,
@@ -17,8 +20,17 @@ HWND CreateChild(HWND parent, const char* className, const TControlArgs& args, D
   if (hwnd) {
     HFONT font = reinterpret_cast<HFONT>(::SendMessageA(parent, WM_GETFONT, 0, 0));
     if (font) ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    AttachChild(hwnd, args, std::move(events));
   }
   return hwnd;
+}
+
+void AttachChild(HWND child, const TControlArgs& args, TChildEvents events) {
+  TWindow* window = TWindow::Of(child);
+  if (!window) return;
+  // A control that keeps its place at the top left needs no moving.
+  if (args.Anchors != (akLeft | akTop)) window->Anchor(child, args.Anchors);
+  window->Bind(child, std::move(events));
 }
 
 bool ParseInteger(const std::string& text, int* value) {
@@ -37,16 +49,13 @@ bool ParseInteger(const std::string& text, int* value) {
   return true;
 }
 
-HWND TButton::Create(HWND parent, const TControlArgs& args, bool isDefault) {
-  hwnd_ = CreateChild(parent, "BUTTON", args,
-                      WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
+HWND TButton::Create(HWND parent, const TControlArgs& args, std::function<void()> onClick) {
+  if (onClick) OnClick = std::move(onClick);
+  hwnd_ = CreateChild(parent, "BUTTON", args, WS_TABSTOP | BS_PUSHBUTTON,
+                      {[this](WORD code) {
+                        if (code == BN_CLICKED) Click();
+                      }});
   return hwnd_;
-}
-
-bool TButton::HandleCommand(WPARAM wp, LPARAM lp) {
-  if (!hwnd_ || reinterpret_cast<HWND>(lp) != hwnd_) return false;
-  if (HIWORD(wp) == BN_CLICKED) Click();
-  return true;
 }
 
 void TCheckBox::SetChecked(bool on) {
@@ -56,22 +65,21 @@ void TCheckBox::SetChecked(bool on) {
   if (OnClick) OnClick();
 }
 
-HWND TCheckBox::Create(HWND parent, const TControlArgs& args) {
-  hwnd_ = CreateChild(parent, "BUTTON", args, WS_TABSTOP | BS_AUTOCHECKBOX);
+HWND TCheckBox::Create(HWND parent, const TControlArgs& args, std::function<void()> onClick) {
+  if (onClick) OnClick = std::move(onClick);
+  hwnd_ = CreateChild(parent, "BUTTON", args, WS_TABSTOP | BS_AUTOCHECKBOX,
+                      {[this](WORD code) { Command(code); }});
   if (hwnd_) ::SendMessageA(hwnd_, BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
   return hwnd_;
 }
 
-bool TCheckBox::HandleCommand(WPARAM wp, LPARAM lp) {
-  if (!hwnd_ || reinterpret_cast<HWND>(lp) != hwnd_) return false;
-  if (HIWORD(wp) == BN_CLICKED) {
-    bool now = ::SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    if (now != checked_) {
-      checked_ = now;
-      if (OnClick) OnClick();
-    }
+void TCheckBox::Command(WORD code) {
+  if (code != BN_CLICKED) return;
+  bool now = ::SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  if (now != checked_) {
+    checked_ = now;
+    if (OnClick) OnClick();
   }
-  return true;
 }
 
 TSpinEdit::TSpinEdit(int minValue, int maxValue, int value)
@@ -111,7 +119,8 @@ HWND TSpinEdit::Create(HWND parent, const TControlArgs& args) {
   TControlArgs editArgs = args;
   editArgs.Caption = text_;
   editArgs.Width = args.Width - kArrowsWidth;
-  edit_ = CreateChild(parent, "EDIT", editArgs, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_NUMBER);
+  edit_ = CreateChild(parent, "EDIT", editArgs, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_NUMBER,
+                      {[this](WORD code) { Command(code); }});
   if (!edit_) return nullptr;
   ::SendMessageA(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 0));
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE));
@@ -126,9 +135,8 @@ HWND TSpinEdit::Create(HWND parent, const TControlArgs& args) {
   return edit_;
 }
 
-bool TSpinEdit::HandleCommand(WPARAM wp, LPARAM lp) {
-  if (!edit_ || reinterpret_cast<HWND>(lp) != edit_) return false;
-  switch (HIWORD(wp)) {
+void TSpinEdit::Command(WORD code) {
+  switch (code) {
     case EN_CHANGE:
       if (!updating_) {
         char buffer[64] = {};
@@ -140,7 +148,6 @@ bool TSpinEdit::HandleCommand(WPARAM wp, LPARAM lp) {
       FocusLost();
       break;
   }
-  return true;
 }
 
 }  // namespace toolkit

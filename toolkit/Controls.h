@@ -1,6 +1,12 @@
 // The small controls of the program's windows. Like the list view, each holds its
 // value as data and works without a window, so the settings logic can be tested
 // on controls that were never shown; Create gives it a window that mirrors the value.
+//
+// A control answers for itself: Create enters its window in the map of the
+// program window above it (see TWindow) with what it does on a command, a
+// notification and a change of size, and with the anchors of its row. So a
+// window keeps no list of its controls and no identifiers to tell them apart;
+// the row that creates a control is the only place that names it.
 #pragma once
 
 #include <windows.h>
@@ -21,20 +27,37 @@ struct TControlArgs {
   std::string Caption;
   DWORD Style = 0;    // added to the kind's own styles
   DWORD ExStyle = 0;
-  UINT Id = 0;
+  UINT Id = 0;        // for the dialog manager (IDOK, IDCANCEL): controls are known by handle
   unsigned Anchors = akLeft | akTop;
 };
 
-// Creates a child control of a window class with the parent's font.
-HWND CreateChild(HWND parent, const char* className, const TControlArgs& args, DWORD style);
+// What a child control does with the messages its window receives about it. The
+// window finds these by the handle of the control that sent the message, also
+// when a container (a page) passed it on. Any member may be empty.
+struct TChildEvents {
+  std::function<void(WORD code)> Command;  // WM_COMMAND with its notification code
+  // WM_NOTIFY; true when handled, with the answer in *result.
+  std::function<bool(const NMHDR* header, LRESULT* result)> Notify;
+  // The window's size changed and the anchors have moved every child.
+  std::function<void()> Resized;
+};
 
+// Creates a child control of a window class with the parent's font, and enters it
+// with its anchors and events in the map of the program window above it.
+HWND CreateChild(HWND parent, const char* className, const TControlArgs& args, DWORD style,
+                 TChildEvents events = {});
+// Enters a child made otherwise (with a font of its own, say) in that map. A child
+// of a window that is not one of the program's own is left alone: whoever made that
+// window passes the messages on by hand.
+void AttachChild(HWND child, const TControlArgs& args, TChildEvents events);
+
+// A push button; BS_DEFPUSHBUTTON in the style makes it the default button.
 class TButton {
 public:
   std::function<void()> OnClick;
-  HWND Create(HWND parent, const TControlArgs& args, bool isDefault = false);
+  // The click handler, if given, becomes OnClick.
+  HWND Create(HWND parent, const TControlArgs& args, std::function<void()> onClick = nullptr);
   HWND Handle() const { return hwnd_; }
-  // The parent passes its WM_COMMAND here; true when it was this button's.
-  bool HandleCommand(WPARAM wp, LPARAM lp);
   void Click() { if (OnClick) OnClick(); }
 
 private:
@@ -50,11 +73,13 @@ public:
   bool Checked() const { return checked_; }
   void SetChecked(bool on);
 
-  HWND Create(HWND parent, const TControlArgs& args);
+  // The click handler, if given, becomes OnClick.
+  HWND Create(HWND parent, const TControlArgs& args, std::function<void()> onClick = nullptr);
   HWND Handle() const { return hwnd_; }
-  bool HandleCommand(WPARAM wp, LPARAM lp);
 
 private:
+  void Command(WORD code);
+
   bool checked_ = false;
   HWND hwnd_ = nullptr;
 };
@@ -78,9 +103,9 @@ public:
 
   HWND Create(HWND parent, const TControlArgs& args);  // the edit; the arrows sit beside it
   HWND Handle() const { return edit_; }
-  bool HandleCommand(WPARAM wp, LPARAM lp);
 
 private:
+  void Command(WORD code);
   int Clamp(int v) const { return v < min_ ? min_ : (v > max_ ? max_ : v); }
   void ShowText();
 

@@ -42,33 +42,22 @@ public:
     editArgs.ExStyle = WS_EX_CLIENTEDGE;
     edit_ = CreateChild(Handle(), "EDIT", editArgs, WS_TABSTOP | ES_AUTOHSCROLL);
     ::SendMessageA(edit_, EM_LIMITTEXT, maxBytes, 0);
-    ok_.Create(Handle(), {156, 64, 75, 25, "OK", 0, 0, IDOK}, true);
-    cancel_.Create(Handle(), {237, 64, 75, 25, "キャンセル", 0, 0, IDCANCEL});
-    ok_.OnClick = [this] {
-      char buffer[1024] = {};
-      ::GetWindowTextA(edit_, buffer, sizeof buffer);
-      text_ = buffer;
-      EndModal(mrOk);
-    };
-    cancel_.OnClick = [this] { EndModal(mrCancel); };
+    // Enter and Esc arrive from the dialog manager as clicks of the buttons that
+    // carry IDOK and IDCANCEL.
+    ok_.Create(Handle(), {156, 64, 75, 25, "OK", BS_DEFPUSHBUTTON, 0, IDOK}, Handler([this] {
+                 char buffer[1024] = {};
+                 ::GetWindowTextA(edit_, buffer, sizeof buffer);
+                 text_ = buffer;
+                 EndModal(mrOk);
+               }));
+    cancel_.Create(Handle(), {237, 64, 75, 25, "キャンセル", 0, 0, IDCANCEL},
+                   Handler([this] { EndModal(mrCancel); }));
     Center(owner);
     ::SetFocus(edit_);
     ::SendMessageA(edit_, EM_SETSEL, 0, -1);
   }
   const std::string& Text() const { return text_; }
   HWND Edit() const { return edit_; }
-
-protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-    if (msg == WM_COMMAND) {
-      if (ok_.HandleCommand(wp, lp) || cancel_.HandleCommand(wp, lp)) return 0;
-      // Enter and Esc arrive as IDOK and IDCANCEL from the dialog manager.
-      if (LOWORD(wp) == IDOK) ok_.Click();
-      else if (LOWORD(wp) == IDCANCEL) cancel_.Click();
-      return 0;
-    }
-    return TWindow::HandleMessage(msg, wp, lp);
-  }
 
 private:
   void Center(HWND owner) {

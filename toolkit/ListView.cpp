@@ -113,15 +113,23 @@ void TListView::SyncCount() {
   ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-HWND TListView::Create(HWND parent, int x, int y, int width, int height, UINT id,
-                       bool gridLines) {
+HWND TListView::Create(HWND parent, const TControlArgs& args, bool gridLines) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
-                LVS_SINGLESEL | LVS_SHOWSELALWAYS;
-  hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", style, x, y, width, height,
-                            parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                LVS_SINGLESEL | LVS_SHOWSELALWAYS | args.Style;
+  // Not made through CreateChild, which would give it the window's font: the view
+  // keeps the font the control picks itself.
+  hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE | args.ExStyle, WC_LISTVIEWA, "", style, args.Left,
+                            args.Top, args.Width, args.Height, parent,
+                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(args.Id)),
                             reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
                             nullptr);
   if (!hwnd_) return nullptr;
+  TChildEvents events;
+  events.Notify = [this](const NMHDR* header, LRESULT* result) {
+    return HandleNotify(header, result);
+  };
+  events.Resized = [this] { LayoutColumns(); };
+  AttachChild(hwnd_, args, std::move(events));
   DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
   if (gridLines) ex |= LVS_EX_GRIDLINES;
   ListView_SetExtendedListViewStyle(hwnd_, ex);

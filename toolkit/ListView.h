@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/Controls.h"
+
 namespace toolkit {
 
 struct TListItem {
@@ -74,9 +76,10 @@ public:
   // a scroll without a window.
   int LastMadeVisible() const { return lastMadeVisible_; }
 
-  // Window side. Creates an owner-data report view; the parent forwards WM_NOTIFY
-  // to HandleNotify and calls LayoutColumns when the view is resized.
-  HWND Create(HWND parent, int x, int y, int width, int height, UINT id, bool gridLines);
+  // Window side. Creates an owner-data report view. In a window of the program's
+  // own, its notifications reach HandleNotify and LayoutColumns follows every
+  // change of the window's size (see TWindow); another parent passes them on itself.
+  HWND Create(HWND parent, const TControlArgs& args, bool gridLines);
   HWND Handle() const { return hwnd_; }
   void SetImageList(HIMAGELIST images);
   void LayoutColumns();

@@ -11,18 +11,32 @@ HWND TPageControl::Create(HWND parent, const TControlArgs& args,
   // The tab strip is a tab stop of its own, so the keyboard can reach it and switch
   // pages with the arrows; a control parent would be passed over by the dialog
   // manager, which only walks into it.
-  tab_ = CreateChild(parent, WC_TABCONTROLA, args, WS_TABSTOP | WS_CLIPSIBLINGS);
+  TChildEvents events;
+  events.Notify = [this](const NMHDR* header, LRESULT*) {
+    if (header->code == TCN_SELCHANGE) SetActivePage(ActivePage());
+    return true;
+  };
+  events.Resized = [this] { LayoutPages(); };
+  tab_ = CreateChild(parent, WC_TABCONTROLA, args, WS_TABSTOP | WS_CLIPSIBLINGS, std::move(events));
   if (!tab_) return nullptr;
-  HWND previous = tab_;
   for (size_t i = 0; i < captions.size(); ++i) {
     TCITEMA item = {};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<char*>(captions[i].c_str());
     ::SendMessageA(tab_, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+  }
+  // Each page is made where it belongs, so that its anchors hold its distances to
+  // the edges as laid out.
+  RECT area = DisplayArea();
+  ::MapWindowPoints(tab_, parent, reinterpret_cast<POINT*>(&area), 2);
+  TControlArgs page{area.left, area.top, area.right - area.left, area.bottom - area.top};
+  page.Anchors = args.Anchors;
+  HWND previous = tab_;
+  for (size_t i = 0; i < captions.size(); ++i) {
     // Pages are siblings right after the tab control in the z-order, which is the
     // keyboard order: tabbing goes from the tabs into the active page. Being below
     // the tab control, they show through the hole LayoutPages cuts into it.
-    pages_.push_back(CreateContainer(parent, TControlArgs{}));
+    pages_.push_back(CreateContainer(parent, page));
     ::SetWindowPos(pages_.back(), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     previous = pages_.back();
   }
@@ -42,12 +56,18 @@ void TPageControl::SetActivePage(int index) {
     ::ShowWindow(pages_[i], static_cast<int>(i) == index ? SW_SHOW : SW_HIDE);
 }
 
+RECT TPageControl::DisplayArea() const {
+  RECT rc;
+  ::GetClientRect(tab_, &rc);
+  ::SendMessageA(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rc));
+  return rc;
+}
+
 void TPageControl::LayoutPages() {
   if (!tab_) return;
-  RECT bounds, rc;
+  RECT bounds;
   ::GetClientRect(tab_, &bounds);
-  rc = bounds;
-  ::SendMessageA(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rc));
+  RECT rc = DisplayArea();
   // The tab control keeps its tabs and its frame; the display area inside belongs
   // to the page below it, for painting and for the pointer alike.
   HRGN shape = ::CreateRectRgn(bounds.left, bounds.top, bounds.right, bounds.bottom);
@@ -59,12 +79,6 @@ void TPageControl::LayoutPages() {
   for (HWND page : pages_)
     ::SetWindowPos(page, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-bool TPageControl::HandleNotify(const NMHDR* header) {
-  if (!tab_ || header->hwndFrom != tab_) return false;
-  if (header->code == TCN_SELCHANGE) SetActivePage(ActivePage());
-  return true;
 }
 
 }  // namespace toolkit

@@ -1,7 +1,8 @@
 // A tab control with pages: each page is a container window laid over the tab
 // control's display area, a sibling right after it in the keyboard order; choosing
-// a tab shows its page and hides the others. The owner calls LayoutPages after
-// resizing the tab control.
+// a tab shows its page and hides the others. The pages follow the edges the tab
+// control's row names, and are laid over the display area again whenever the
+// window's size changes.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +16,8 @@ namespace toolkit {
 
 class TPageControl {
 public:
-  // Creates the tab control and one page per caption; the first page is active.
+  // Creates the tab control and one page per caption, anchored as the tab control
+  // is; the first page is active.
   HWND Create(HWND parent, const TControlArgs& args, const std::vector<std::string>& captions);
   HWND Handle() const { return tab_; }
   HWND Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
@@ -26,10 +28,11 @@ public:
   // Lays the pages over the display area again and opens the tab control there
   // (after the tab control was resized).
   void LayoutPages();
-  // The parent passes WM_NOTIFY here; true when it was the tab control's.
-  bool HandleNotify(const NMHDR* header);
 
 private:
+  // The display area, in the tab control's own coordinates.
+  RECT DisplayArea() const;
+
   HWND tab_ = nullptr;
   std::vector<HWND> pages_;
 };

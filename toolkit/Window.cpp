@@ -2,7 +2,17 @@
 
 #include <algorithm>
 
+#include "toolkit/Dialogs.h"
+
 namespace toolkit {
+
+namespace {
+
+// The property that marks a window as one of ours and holds its object. The user
+// data of a window is no such mark: any window may keep anything there.
+constexpr char kWindowProperty[] = "VantryWindow";
+
+}  // namespace
 
 HFONT CreateProgramFont(int height, bool bold, bool underline) {
   HFONT font = ::CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
@@ -32,6 +42,7 @@ HFONT CreateProgramFont(int height, bool bold, bool underline) {
 TWindow::~TWindow() {
   if (hwnd_) {
     ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    ::RemovePropA(hwnd_, kWindowProperty);
     ::DestroyWindow(hwnd_);
   }
   if (font_) ::DeleteObject(font_);
@@ -58,6 +69,30 @@ bool TWindow::CreateTopLevel(const char* className, const std::string& caption, 
                             owner, nullptr, instance, this);
   return hwnd_ != nullptr;
 }
+
+TWindow* TWindow::Of(HWND hwnd) {
+  HWND root = hwnd ? ::GetAncestor(hwnd, GA_ROOT) : nullptr;
+  return root ? static_cast<TWindow*>(::GetPropA(root, kWindowProperty)) : nullptr;
+}
+
+void TWindow::Bind(HWND child, TChildEvents events) {
+  for (auto& entry : children_) {
+    if (entry.first == child) {
+      entry.second = std::move(events);
+      return;
+    }
+  }
+  children_.emplace_back(child, std::move(events));
+}
+
+const TChildEvents* TWindow::EventsOf(HWND child) const {
+  if (!child) return nullptr;
+  for (const auto& entry : children_)
+    if (entry.first == child) return &entry.second;
+  return nullptr;
+}
+
+void TWindow::ReportError(const std::string& message) { ShowError(hwnd_, message); }
 
 void TWindow::SetFont(HFONT font) {
   if (font_) ::DeleteObject(font_);
@@ -151,25 +186,47 @@ LRESULT CALLBACK TWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     auto* self = static_cast<TWindow*>(cs->lpCreateParams);
     self->hwnd_ = hwnd;
     ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    ::SetPropA(hwnd, kWindowProperty, self);
   }
   auto* self = reinterpret_cast<TWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!self) return ::DefWindowProcA(hwnd, msg, wp, lp);
   LRESULT result = self->HandleMessage(msg, wp, lp);
   if (msg == WM_NCDESTROY) {
     ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    ::RemovePropA(hwnd, kWindowProperty);
     self->hwnd_ = nullptr;
+    self->children_.clear();
+    self->anchored_.clear();
   }
   return result;
 }
 
 LRESULT TWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_COMMAND:
+      // A command without a control (a menu's, an accelerator's) is no child's.
+      if (const TChildEvents* events = EventsOf(reinterpret_cast<HWND>(lp))) {
+        if (events->Command) events->Command(HIWORD(wp));
+        return 0;
+      }
+      break;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<const NMHDR*>(lp);
+      const TChildEvents* events = EventsOf(header->hwndFrom);
+      LRESULT result = 0;
+      if (events && events->Notify && events->Notify(header, &result)) return result;
+      break;
+    }
     case WM_SETFONT:
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
     case WM_SIZE:
-      if (wp != SIZE_MINIMIZED) ApplyAnchors();
+      if (wp != SIZE_MINIMIZED) {
+        ApplyAnchors();
+        for (size_t i = 0; i < children_.size(); ++i)
+          if (children_[i].second.Resized) children_[i].second.Resized();
+      }
       return 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lp);
@@ -189,8 +246,8 @@ LRESULT TWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 namespace {
 
-// A container passes what its children say to the top-level window, which owns
-// the handlers of all its controls.
+// A container passes what its children say to the top-level window, which knows
+// every control of its own, on whatever page.
 LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:

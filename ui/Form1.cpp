@@ -7,17 +7,10 @@
 #include "monitor/FileFacts.h"
 #include "res/resource.h"
 #include "toolkit/Application.h"
-#include "toolkit/Dialogs.h"
 
 namespace {
 
 constexpr char kClassName[] = "TForm1";
-
-enum ControlId : UINT {
-  kButton1 = 101, kButton2, kButton3, kButton4, kButton5, kButton6, kButton7,
-  kPageControl1 = 201, kListView1, kListView2, kListView3, kListView4,
-  kCheckBox3 = 301, kCheckBox4, kCheckBox5, kCheckBox1, kSpinEdit1, kSpinEdit2,
-};
 
 constexpr unsigned kAllSides =
     toolkit::akLeft | toolkit::akTop | toolkit::akRight | toolkit::akBottom;
@@ -47,20 +40,8 @@ TForm1::TForm1(std::string folder) : folder_(std::move(folder)), Image2(LoadFall
   ListView4.Columns = {{"フォルダ", 0, true}};
   monitor::ResetImageList(ImageList1, Image2.get());
 
-  Button1.OnClick = [this] { Guarded([this] { Button1Click(); }); };
-  Button2.OnClick = [this] { Guarded([this] { Button2Click(); }); };
-  Button3.OnClick = [this] { Guarded([this] { Button3Click(); }); };
-  Button4.OnClick = [this] { Guarded([this] { Button4Click(); }); };
-  Button5.OnClick = [this] { Guarded([this] { Button5Click(); }); };
-  Button6.OnClick = [this] { Guarded([this] { Button6Click(); }); };
-  Button7.OnClick = [this] { Guarded([this] { Button7Click(); }); };
-  CheckBox4.OnClick = [this] { CheckBox4Click(); };
-  Timer1.OnTimer = [this] { Guarded([this] { Timer1Timer(); }); };
-  Timer2.OnTimer = [this] { Guarded([this] { Timer2Timer(); }); };
-  ListView1.OnColumnClick = [this](int c) { Guarded([this, c] { ListView1ColumnClick(c); }); };
-  ListView2.OnColumnClick = [this](int c) { Guarded([this, c] { ListView2ColumnClick(c); }); };
-  ListView1.OnContextMenu = [this](int x, int y) { PopupMenu1.Popup(x, y); };
-  ListView2.OnContextMenu = [this](int x, int y) { PopupMenu2.Popup(x, y); };
+  Timer1.OnTimer = Handler(&TForm1::Timer1Timer);
+  Timer2.OnTimer = Handler(&TForm1::Timer2Timer);
   BuildMenus();
 
   // The tray icon's designed values, applied as a form applies its stored ones:
@@ -77,9 +58,7 @@ TForm1::TForm1(std::string folder) : folder_(std::move(folder)), Image2(LoadFall
   TrayIcon1.SetBalloonHelpIcon(trayicon::bitInfo);
   TrayIcon1.SetResourceIconID(-1);
   TrayIcon1.SetRButtonPopupMenu(&PopupMenu3);
-  TrayIcon1.OnDblClick = [this](toolkit::TComponent*) {
-    Guarded([this] { TrayIcon1DblClick(); });
-  };
+  TrayIcon1.OnDblClick = Handler(&TForm1::TrayIcon1DblClick);
   FinishLoading();
 }
 
@@ -94,24 +73,19 @@ void TForm1::SetDialogs(ui::TOKBottomDlg* about, ui::TForm4* picker) {
 }
 
 void TForm1::BuildMenus() {
-  auto item = [this](const char* caption, void (TForm1::*handler)()) {
-    return toolkit::TMenuItem{caption, [this, handler](toolkit::TComponent*) {
-                                Guarded([this, handler] { (this->*handler)(); });
-                              }};
-  };
-  PopupMenu1.Items = {item("フォルダを開く", &TForm1::N4Click),
-                      item("ファイルのプロパティ", &TForm1::N10Click),
-                      item("ファイル名をコピー", &TForm1::N5Click),
-                      item("フルパスをコピー", &TForm1::N6Click),
-                      item("プロセスを強制終了", &TForm1::N9Click)};
-  PopupMenu2.Items = {item("フォルダを開く", &TForm1::N1Click),
-                      item("ファイルのプロパティ", &TForm1::N11Click),
-                      item("コメント", &TForm1::N3Click),
-                      item("ファイル名をコピー", &TForm1::N7Click),
-                      item("フルパスをコピー", &TForm1::N8Click),
-                      item("削除", &TForm1::Delete1Click)};
-  PopupMenu3.Items = {item("開く", &TForm1::Open1Click), item("閉じる", &TForm1::Close1Click),
-                      toolkit::TMenuItem{"キャンセル", nullptr}};
+  PopupMenu1.Items = {{"フォルダを開く", Handler(&TForm1::N4Click)},
+                      {"ファイルのプロパティ", Handler(&TForm1::N10Click)},
+                      {"ファイル名をコピー", Handler(&TForm1::N5Click)},
+                      {"フルパスをコピー", Handler(&TForm1::N6Click)},
+                      {"プロセスを強制終了", Handler(&TForm1::N9Click)}};
+  PopupMenu2.Items = {{"フォルダを開く", Handler(&TForm1::N1Click)},
+                      {"ファイルのプロパティ", Handler(&TForm1::N11Click)},
+                      {"コメント", Handler(&TForm1::N3Click)},
+                      {"ファイル名をコピー", Handler(&TForm1::N7Click)},
+                      {"フルパスをコピー", Handler(&TForm1::N8Click)},
+                      {"削除", Handler(&TForm1::Delete1Click)}};
+  PopupMenu3.Items = {{"開く", Handler(&TForm1::Open1Click)}, {"閉じる", Handler(&TForm1::Close1Click)},
+                      {"キャンセル", nullptr}};
 }
 
 bool TForm1::CreateWindowed() {
@@ -129,27 +103,26 @@ bool TForm1::CreateWindowed() {
 
 void TForm1::CreateControls() {
   HWND h = Handle();
-  // Created in the keyboard order: Button1, Button2, Button3, PageControl1,
-  // Button4, Button5.
-  Button1.Create(h, {16, 8, 77, 25, "プロセス取得", 0, 0, kButton1});
-  Button2.Create(h, {100, 8, 77, 25, "比較", 0, 0, kButton2});
-  Button3.Create(h, {268, 8, 77, 25, "アイコン化", 0, 0, kButton3});
-  PageControl1.Create(h, {8, 44, 769, 383, "", 0, 0, kPageControl1},
+  // One row per control, in the keyboard order: Button1, Button2, Button3,
+  // PageControl1, Button4, Button5. A control follows the edges its row names
+  // (the pages follow the tab control's), and answers its messages itself.
+  Button1.Create(h, {16, 8, 77, 25, "プロセス取得"}, Handler(&TForm1::Button1Click));
+  Button2.Create(h, {100, 8, 77, 25, "比較"}, Handler(&TForm1::Button2Click));
+  Button3.Create(h, {268, 8, 77, 25, "アイコン化"}, Handler(&TForm1::Button3Click));
+  PageControl1.Create(h, {8, 44, 769, 383, "", 0, 0, 0, kAllSides},
                       {"現在のプロセス", "プロセスリスト", "ログ", "設定"});
-  Button4.Create(h, {184, 8, 77, 25, "削除確認", 0, 0, kButton4});
-  Button5.Create(h, {352, 8, 77, 25, "ソフト情報", 0, 0, kButton5});
+  Button4.Create(h, {184, 8, 77, 25, "削除確認"}, Handler(&TForm1::Button4Click));
+  Button5.Create(h, {352, 8, 77, 25, "ソフト情報"}, Handler(&TForm1::Button5Click));
 
-  // Anchored in order: the tab control, its pages, then what the pages hold.
-  Anchor(PageControl1.Handle(), kAllSides);
-  for (int i = 0; i < PageControl1.PageCount(); ++i) Anchor(PageControl1.Page(i), kAllSides);
-
-  ListView1.Create(PageControl1.Page(0), 0, 0, 758, 353, kListView1, true);
+  const toolkit::TControlArgs wholePage{0, 0, 758, 353, "", 0, 0, 0, kAllSides};
+  ListView1.Create(PageControl1.Page(0), wholePage, true);
   ListView1.SetImageList(ImageList1.Handle());
-  ListView2.Create(PageControl1.Page(1), 0, 0, 758, 353, kListView2, true);
-  ListView3.Create(PageControl1.Page(2), 0, 0, 758, 353, kListView3, true);
-  for (toolkit::TListView* view : {&ListView1, &ListView2, &ListView3}) {
-    Anchor(view->Handle(), kAllSides);
-  }
+  ListView1.OnColumnClick = Handler(&TForm1::ListView1ColumnClick);
+  ListView1.OnContextMenu = Handler([this](int x, int y) { PopupMenu1.Popup(x, y); });
+  ListView2.Create(PageControl1.Page(1), wholePage, true);
+  ListView2.OnColumnClick = Handler(&TForm1::ListView2ColumnClick);
+  ListView2.OnContextMenu = Handler([this](int x, int y) { PopupMenu2.Popup(x, y); });
+  ListView3.Create(PageControl1.Page(2), wholePage, true);
   CreateSettingsPage(PageControl1.Page(3));
 
   // The lists fit their pages exactly, whatever the tab control's own frame takes.
@@ -161,52 +134,30 @@ void TForm1::CreateSettingsPage(HWND page) {
   // Group boxes in the keyboard order of the page, each followed by its contents;
   // the contents' positions are the box's plus their own inside it.
   CreateChild(page, "BUTTON", {8, 8, 161, 65, "起動設定"}, BS_GROUPBOX);
-  CheckBox3.Create(page, {16, 24, 145, 17, "タスクトレイに起動する", 0, 0, kCheckBox3});
-  CheckBox4.Create(page, {16, 48, 149, 17, "スタートアップに登録する", 0, 0, kCheckBox4});
+  CheckBox3.Create(page, {16, 24, 145, 17, "タスクトレイに起動する"});
+  CheckBox4.Create(page, {16, 48, 149, 17, "スタートアップに登録する"},
+                   Handler(&TForm1::CheckBox4Click));
 
   CreateChild(page, "BUTTON", {172, 8, 149, 65, "プロセスの取得間隔"}, BS_GROUPBOX);
   CreateChild(page, "STATIC", {181, 37, 90, 12, "取得間隔（秒）"}, SS_LEFT);
-  SpinEdit1.Create(page, {276, 32, 41, 21, "", 0, 0, kSpinEdit1});
+  SpinEdit1.Create(page, {276, 32, 41, 21});
 
   CreateChild(page, "BUTTON", {172, 76, 149, 65, "ログ"}, BS_GROUPBOX);
   CreateChild(page, "STATIC", {180, 104, 94, 12, "ログの最大保存数"}, SS_LEFT);
-  SpinEdit2.Create(page, {276, 100, 41, 21, "", 0, 0, kSpinEdit2});
+  SpinEdit2.Create(page, {276, 100, 41, 21});
 
   CreateChild(page, "BUTTON", {8, 76, 161, 65, "比較設定"}, BS_GROUPBOX);
-  CheckBox5.Create(page, {16, 92, 121, 17, "削除をチェックする", 0, 0, kCheckBox5});
-  CheckBox1.Create(page, {16, 112, 97, 17, "変更を通知する", 0, 0, kCheckBox1});
+  CheckBox5.Create(page, {16, 92, 121, 17, "削除をチェックする"});
+  CheckBox1.Create(page, {16, 112, 97, 17, "変更を通知する"});
 
   CreateChild(page, "BUTTON", {324, 8, 225, 133, "無視するフォルダ"}, BS_GROUPBOX);
-  ListView4.Create(page, 328, 24, 217, 85, kListView4, false);
-  Button6.Create(page, {330, 112, 43, 21, "追加", 0, 0, kButton6});
-  Button7.Create(page, {376, 112, 37, 21, "削除", 0, 0, kButton7});
+  ListView4.Create(page, {328, 24, 217, 85}, false);
+  Button6.Create(page, {330, 112, 43, 21, "追加"}, Handler(&TForm1::Button6Click));
+  Button7.Create(page, {376, 112, 37, 21, "削除"}, Handler(&TForm1::Button7Click));
 }
 
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_COMMAND:
-      for (toolkit::TButton* b : {&Button1, &Button2, &Button3, &Button4, &Button5, &Button6,
-                                  &Button7})
-        if (b->HandleCommand(wp, lp)) return 0;
-      for (toolkit::TCheckBox* c : {&CheckBox3, &CheckBox4, &CheckBox5, &CheckBox1})
-        if (c->HandleCommand(wp, lp)) return 0;
-      if (SpinEdit1.HandleCommand(wp, lp) || SpinEdit2.HandleCommand(wp, lp)) return 0;
-      return 0;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lp);
-      LRESULT result = 0;
-      if (PageControl1.HandleNotify(header)) return 0;
-      for (toolkit::TListView* v : {&ListView1, &ListView2, &ListView3, &ListView4})
-        if (v->HandleNotify(header, &result)) return result;
-      break;
-    }
-    case WM_SIZE: {
-      LRESULT r = TWindow::HandleMessage(msg, wp, lp);
-      if (wp != SIZE_MINIMIZED) PageControl1.LayoutPages();
-      for (toolkit::TListView* v : {&ListView1, &ListView2, &ListView3, &ListView4})
-        v->LayoutColumns();
-      return r;
-    }
     case WM_SYSCOMMAND:
       // Minimising the main window minimises the application, which runs MinSize.
       if ((wp & 0xFFF0) == SC_MINIMIZE) {
@@ -229,15 +180,4 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   return TWindow::HandleMessage(msg, wp, lp);
 }
 
-void TForm1::Guarded(const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    ReportError(e.what());
-  }
-}
-
-void TForm1::ReportError(const std::string& message) {
-  if (ShowErrorBox) ShowErrorBox(message);
-  else toolkit::ShowError(Handle(), message);
-}
+void TForm1::ReportError(const std::string& message) { Hooks.ShowError(Handle(), message); }

@@ -24,7 +24,7 @@
 #include "toolkit/Timer.h"
 #include "toolkit/Window.h"
 #include "trayicon/Taskbar.h"
-#include "ui/ListCommands.h"
+#include "ui/SystemHooks.h"
 
 namespace ui {
 class TForm4;
@@ -127,22 +127,11 @@ public:
   bool CreateWindowed();
   const std::string& Folder() const { return folder_; }
 
-  // The shell calls of the list commands; tests put their own here.
-  ui::TShellOpen ShellOpen = ui::SystemShellOpen();
-  ui::TShellExecuteEx ShellExecuteEx = ui::SystemShellExecuteEx();
-  // The confirmation of "プロセスを強制終了" and the comment box; tests answer them.
-  std::function<bool()> ConfirmEndProcess;
-  std::function<bool(std::string& comment)> EditComment;
-
-  // Runs a handler as the message loop runs every handler: an error that escapes
-  // it is shown in the error box and the program goes on.
-  void Guarded(const std::function<void()>& handler);
-  // Shows an error's message in the error box.
-  void ReportError(const std::string& message);
-  // How an error and a plain notice reach the user: the error box and the plain
-  // message box; tests read them instead.
-  std::function<void(const std::string& message)> ShowErrorBox;
-  std::function<void(const std::string& text)> ShowNoticeBox;
+  // The window's ways out to the system and the user (shell calls, questions,
+  // boxes); tests set the members they answer or read.
+  ui::TSystemHooks Hooks;
+  // Shows an error's message in the error box of the hooks.
+  void ReportError(const std::string& message) override;
 
 protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;

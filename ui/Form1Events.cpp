@@ -9,11 +9,11 @@
 #include "monitor/Notice.h"
 #include "monitor/Snapshot.h"
 #include "toolkit/Application.h"
-#include "toolkit/Dialogs.h"
 #include "toolkit/Paths.h"
 #include "ui/Form1.h"
 #include "ui/Form4.h"
 #include "ui/IgnoredFolders.h"
+#include "ui/ListCommands.h"
 #include "ui/OKBottomDlg.h"
 #include "ui/Sorting.h"
 #include "ui/Startup.h"
@@ -86,15 +86,12 @@ void TForm1::FormCreate() {
                           SpinEdit2.Value(), AddedCount, UpdatedCount, programIndex_});
     store::ReadSettings(
         store::SettingsPath(folder_), Memo2, Settings(),
-        [this](const std::string& notice) {
-          if (ShowNoticeBox) ShowNoticeBox(notice);
-          else toolkit::ShowMessage(Handle(), notice);
-        },
+        [this](const std::string& notice) { Hooks.ShowNotice(Handle(), notice); },
         settingsFile_);
     toolkit::TApplication& app = toolkit::Application();
-    app.OnMinimize = [this](toolkit::TComponent*) { Guarded([this] { MinSize(); }); };
-    app.OnRestore = [this](toolkit::TComponent*) {
-      Guarded([this] { Resize1(); });
+    app.OnMinimize = Handler(&TForm1::MinSize);
+    app.OnRestore = [resize = Handler(&TForm1::Resize1)](toolkit::TComponent*) {
+      resize();
       // The application's own window carried the taskbar button while minimised;
       // the shown main window carries its own.
       ::ShowWindow(toolkit::Application().Handle(), SW_HIDE);
@@ -133,10 +130,8 @@ void TForm1::FormDestroy() {
 }
 
 void TForm1::CheckBox4Click() {
-  Guarded([this] {
-    ui::ApplyStartupRegistration(CheckBox4.Checked(), toolkit::WithTrailingBackslash(folder_),
-                                 toolkit::ExecutablePath(), ui::GetStartupFolder(Handle()));
-  });
+  ui::ApplyStartupRegistration(CheckBox4.Checked(), toolkit::WithTrailingBackslash(folder_),
+                               toolkit::ExecutablePath(), ui::GetStartupFolder(Handle()));
 }
 
 // --- The three states ---
@@ -207,25 +202,25 @@ void TForm1::Button7Click() { ui::RemoveIgnoredFolder(ListView4); }
 void TForm1::N4Click() {
   int row = ListView1.Selected();
   if (row < 0) return;
-  ui::OpenContainingFolder(ShellOpen, Handle(), ListView1[row].Cell(1),
+  ui::OpenContainingFolder(Hooks.ShellOpen, Handle(), ListView1[row].Cell(1),
                            toolkit::WithTrailingBackslash(folder_));
 }
 
 void TForm1::N1Click() {
   int row = ListView2.Selected();
   if (row < 0) return;
-  ui::OpenContainingFolder(ShellOpen, Handle(), ListView2[row].Cell(1),
+  ui::OpenContainingFolder(Hooks.ShellOpen, Handle(), ListView2[row].Cell(1),
                            toolkit::WithTrailingBackslash(folder_));
 }
 
 void TForm1::N10Click() {
   int row = ListView1.Selected();
-  if (row >= 0) ui::ShowFileProperties(ShellExecuteEx, Handle(), ListView1[row].Cell(1));
+  if (row >= 0) ui::ShowFileProperties(Hooks.ShellExecuteEx, Handle(), ListView1[row].Cell(1));
 }
 
 void TForm1::N11Click() {
   int row = ListView2.Selected();
-  if (row >= 0) ui::ShowFileProperties(ShellExecuteEx, Handle(), ListView2[row].Cell(1));
+  if (row >= 0) ui::ShowFileProperties(Hooks.ShellExecuteEx, Handle(), ListView2[row].Cell(1));
 }
 
 void TForm1::N5Click() {
@@ -257,10 +252,7 @@ void TForm1::N8Click() {
 }
 
 void TForm1::N9Click() {
-  bool confirmed = ConfirmEndProcess
-                       ? ConfirmEndProcess()
-                       : toolkit::AskWarningYesNo(Handle(), "警告", "このプロセスを強制終了しますか？");
-  if (!confirmed) return;
+  if (!Hooks.ConfirmEndProcess(Handle())) return;
   int row = ListView1.Selected();
   if (row < 0 || row >= ListBox1.Count()) return;
   DWORD pid = static_cast<DWORD>(std::stoul(ListBox1[row]));
@@ -282,10 +274,7 @@ void TForm1::N3Click() {
   int row = ListView2.Selected();
   if (row < 0) return;
   std::string comment = ListView2[row].Cell(5);
-  bool ok = EditComment ? EditComment(comment)
-                        : toolkit::InputQuery(Handle(), "コメント", "コメントを入力してください",
-                                              comment, 255);
-  if (ok) ListView2.SetCell(row, 5, comment);
+  if (Hooks.EditComment(Handle(), comment)) ListView2.SetCell(row, 5, comment);
 }
 
 void TForm1::Delete1Click() {

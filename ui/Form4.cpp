@@ -6,14 +6,13 @@ namespace ui {
 
 namespace {
 
-enum : UINT { kTreeId = 100, kOkId = 101, kCancelId = 102 };
-
 // Neither button takes IDOK or IDCANCEL: the dialog manager turns Enter and Esc
-// into those commands, and in this window they are to press nothing.
+// into clicks of the buttons with those identifiers, and in this window they are
+// to press nothing.
 const toolkit::TControlArgs kLabel1{8, 4, 221, 12, "フォルダを選択してください"};
-const toolkit::TControlArgs kShellTreeView1{4, 20, 225, 237, "", 0, WS_EX_CLIENTEDGE, kTreeId};
-const toolkit::TControlArgs kButton1{8, 264, 75, 25, "OK", 0, 0, kOkId};
-const toolkit::TControlArgs kButton2{88, 264, 75, 25, "キャンセル", 0, 0, kCancelId};
+const toolkit::TControlArgs kShellTreeView1{4, 20, 225, 237, "", 0, WS_EX_CLIENTEDGE};
+const toolkit::TControlArgs kButton1{8, 264, 75, 25, "OK"};
+const toolkit::TControlArgs kButton2{88, 264, 75, 25, "キャンセル"};
 
 // The class icon: the program's own, or the system's application icon when the
 // executable carries none (the test programs). Both are shared icons.
@@ -33,12 +32,10 @@ TForm4::TForm4(HWND owner) {
 
   // The label names no control, so '&' and the like are shown as they stand.
   toolkit::CreateChild(Handle(), "STATIC", kLabel1, SS_LEFT | SS_NOPREFIX);
-  ShellTreeView1.OnEditing = [this](HTREEITEM node) { return ShellTreeView1Editing(node); };
+  ShellTreeView1.OnEditing = Handler(&TForm4::ShellTreeView1Editing);
   ShellTreeView1.Create(Handle(), kShellTreeView1);
-  Button1.Create(Handle(), kButton1);
-  Button2.Create(Handle(), kButton2);
-  Button1.OnClick = [this] { Button1Click(); };
-  Button2.OnClick = [this] { Button2Click(); };
+  Button1.Create(Handle(), kButton1, Handler(&TForm4::Button1Click));
+  Button2.Create(Handle(), kButton2, Handler(&TForm4::Button2Click));
   focus_ = ShellTreeView1.Handle();
 }
 
@@ -53,15 +50,6 @@ bool TForm4::ShellTreeView1Editing(HTREEITEM) { return false; }
 
 LRESULT TForm4::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_COMMAND:
-      // Anything else is IDOK or IDCANCEL from Enter or Esc, which do nothing here.
-      Button1.HandleCommand(wp, lp) || Button2.HandleCommand(wp, lp);
-      return 0;
-    case WM_NOTIFY: {
-      LRESULT result = 0;
-      if (ShellTreeView1.HandleNotify(reinterpret_cast<const NMHDR*>(lp), &result)) return result;
-      break;
-    }
     case WM_ACTIVATE:
       // A plain window gives the keyboard to itself when activated; give it back to
       // the control that had it, as a dialog does.

@@ -6,21 +6,6 @@
 
 namespace ui {
 
-TShellOpen SystemShellOpen() {
-  return [](HWND owner, const std::string& operation, const std::string& file,
-            const std::string& parameters, const std::string& directory, int showCommand) {
-    ::ShellExecuteA(owner, operation.c_str(), file.c_str(), parameters.c_str(),
-                    directory.c_str(), showCommand);
-  };
-}
-
-TShellExecuteEx SystemShellExecuteEx() {
-  return [](SHELLEXECUTEINFOA& info) {
-    ::ShellExecuteExA(&info);
-    if (info.hProcess) ::CloseHandle(info.hProcess);  // asked for, never used
-  };
-}
-
 void OpenContainingFolder(const TShellOpen& shell, HWND owner, const std::string& path,
                           const std::string& programFolder) {
   if (path == monitor::kUnknownPath) return;

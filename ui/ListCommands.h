@@ -1,26 +1,16 @@
 // The commands of the two lists' context menus that reach outside the program: the
 // Explorer window on a file's folder, the shell's property sheet, and the
-// clipboard. The shell calls go through replaceable functions so that tests can
-// see them without opening windows of other programs.
+// clipboard. The shell calls are taken as arguments (the window's hooks) so that
+// tests can see them without opening windows of other programs.
 #pragma once
 
 #include <windows.h>
-#include <shellapi.h>
 
-#include <functional>
 #include <string>
 
+#include "ui/SystemHooks.h"
+
 namespace ui {
-
-// ShellExecuteA's arguments; the result is not examined.
-using TShellOpen = std::function<void(HWND owner, const std::string& operation,
-                                      const std::string& file, const std::string& parameters,
-                                      const std::string& directory, int showCommand)>;
-// ShellExecuteExA on a filled record; the result is not examined.
-using TShellExecuteEx = std::function<void(SHELLEXECUTEINFOA& info)>;
-
-TShellOpen SystemShellOpen();
-TShellExecuteEx SystemShellExecuteEx();
 
 // Opens an Explorer window on the file's folder with the file selected. The path
 // follows " /select," unquoted, as Explorer takes it; nothing for "[不明]".

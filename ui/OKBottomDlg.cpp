@@ -1,16 +1,11 @@
 #include "ui/OKBottomDlg.h"
 
-#include "toolkit/Paths.h"
-
-#include <shellapi.h>
-
 #include "res/resource.h"
+#include "toolkit/Paths.h"
 
 namespace ui {
 
 namespace {
-
-enum : UINT { kLinkId = 105 };
 
 // Labels take the size of their text at the designed position, so a substitute
 // for "ＭＳ Ｐゴシック" that runs wider never clips them.
@@ -20,8 +15,10 @@ const toolkit::TControlArgs kLabel2{96, 44, 45, 12, "Ver1.20"};
 const toolkit::TControlArgs kLabel3{48, 76, 138, 12, "作者：Vantry 開発チーム"};
 // ホームページ, an ideographic space, an ordinary space and a full-width colon.
 const toolkit::TControlArgs kLabel4{48, 100, 87, 12, "ホームページ\u3000 \uFF1A"};
-const toolkit::TControlArgs kLabel5{148, 100, 60, 12, "Vantry のページ", 0, 0, kLinkId};
-const toolkit::TControlArgs kOKBtn{99, 128, 75, 25, "OK", 0, 0, IDOK};
+const toolkit::TControlArgs kLabel5{148, 100, 60, 12, "Vantry のページ"};
+// Enter is the default button's: the dialog manager clicks the button with IDOK.
+// Esc finds no button with IDCANCEL and does nothing.
+const toolkit::TControlArgs kOKBtn{99, 128, 75, 25, "OK", BS_DEFPUSHBUTTON, 0, IDOK};
 
 constexpr int kClientWidth = 262;
 constexpr int kClientHeight = 168;
@@ -55,12 +52,6 @@ HICON LoadLargeProgramIcon() {
 }  // namespace
 
 TOKBottomDlg::TOKBottomDlg(HWND owner) {
-  ShellOpen = [](HWND window, const std::string& operation, const std::string& file,
-                 const std::string& parameters, const std::string& directory, int showCommand) {
-    ::ShellExecuteA(window, operation.c_str(), file.c_str(), parameters.c_str(),
-                    directory.c_str(), showCommand);
-  };
-
   RECT outer = {0, 0, kClientWidth, kClientHeight};
   ::AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
   int width = outer.right - outer.left;
@@ -83,14 +74,18 @@ TOKBottomDlg::TOKBottomDlg(HWND owner) {
   Label4 = CreateLabel(kLabel4, nullptr);
   // SS_NOTIFY makes the label answer the pointer: it reports clicks and is asked
   // for its cursor.
-  Label5 = CreateLabel(kLabel5, linkFont_.get(), SS_NOTIFY);
+  Label5 = CreateLabel(kLabel5, linkFont_.get(), SS_NOTIFY,
+                       {[click = Handler(&TOKBottomDlg::Label5Click)](WORD code) {
+                         if (code == STN_CLICKED) click();
+                       }});
 
-  OKBtn.Create(Handle(), kOKBtn, true);
-  OKBtn.OnClick = [this] { OKBtnClick(); };
+  OKBtn.Create(Handle(), kOKBtn, Handler(&TOKBottomDlg::OKBtnClick));
 }
 
-HWND TOKBottomDlg::CreateLabel(const toolkit::TControlArgs& args, HFONT font, DWORD style) {
-  HWND label = toolkit::CreateChild(Handle(), "STATIC", args, SS_LEFT | SS_NOPREFIX | style);
+HWND TOKBottomDlg::CreateLabel(const toolkit::TControlArgs& args, HFONT font, DWORD style,
+                               toolkit::TChildEvents events) {
+  HWND label = toolkit::CreateChild(Handle(), "STATIC", args, SS_LEFT | SS_NOPREFIX | style,
+                                    std::move(events));
   if (label && font) ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   if (label) FitToText(label);
   return label;
@@ -104,15 +99,6 @@ void TOKBottomDlg::OKBtnClick() { EndModal(toolkit::mrOk); }
 
 LRESULT TOKBottomDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_COMMAND:
-      if (OKBtn.HandleCommand(wp, lp)) return 0;
-      if (Label5 && reinterpret_cast<HWND>(lp) == Label5) {
-        if (HIWORD(wp) == STN_CLICKED) Label5Click();
-        return 0;
-      }
-      // Enter is the default button's; Esc finds no cancel button and does nothing.
-      if (LOWORD(wp) == IDOK) OKBtn.Click();
-      return 0;
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lp) == Label5) {
         HDC dc = reinterpret_cast<HDC>(wp);

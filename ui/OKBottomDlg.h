@@ -5,12 +5,12 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "toolkit/Controls.h"
 #include "toolkit/Handle.h"
 #include "toolkit/Window.h"
+#include "ui/SystemHooks.h"
 
 namespace ui {
 
@@ -19,13 +19,10 @@ public:
   static constexpr char kClassName[] = "VantryTOKBottomDlg";
   static constexpr char kHomePage[] = "https://vantry.example/";
 
-  // The shell call behind the link, with ShellExecuteA's arguments. Its result is
-  // not examined: a page that cannot be opened is the shell's or the browser's to
-  // report. Tests put their own here to see the call without opening a browser.
-  using TShellOpen = std::function<void(HWND owner, const std::string& operation,
-                                        const std::string& file, const std::string& parameters,
-                                        const std::string& directory, int showCommand)>;
-  TShellOpen ShellOpen;
+  // The shell call behind the link. Its result is not examined: a page that cannot
+  // be opened is the shell's or the browser's to report. Tests put their own here
+  // to see the call without opening a browser.
+  TShellOpen ShellOpen = SystemShellOpen();
 
   explicit TOKBottomDlg(HWND owner = nullptr);
 
@@ -44,7 +41,8 @@ private:
   };
   using FontHandle = toolkit::UniqueHandle<HFONT, nullptr, FontTraits>;
 
-  HWND CreateLabel(const toolkit::TControlArgs& args, HFONT font, DWORD style = 0);
+  HWND CreateLabel(const toolkit::TControlArgs& args, HFONT font, DWORD style = 0,
+                   toolkit::TChildEvents events = {});
 
   toolkit::IconHandle icon_;  // the 48 × 48 picture of Image1
   FontHandle titleFont_;      // Label1

@@ -65,9 +65,14 @@ HWND TShellTreeView::Create(HWND parent, const toolkit::TControlArgs& args) {
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TREEVIEW_CLASSES};
   ::InitCommonControlsEx(&classes);
   // No TVS_LINESATROOT: the desktop alone stands at the root and needs no line.
+  toolkit::TChildEvents events;
+  events.Notify = [this](const NMHDR* header, LRESULT* result) {
+    return HandleNotify(header, result);
+  };
   hwnd_ = toolkit::CreateChild(parent, WC_TREEVIEWA, args,
                                WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS |
-                                   TVS_SHOWSELALWAYS);
+                                   TVS_SHOWSELALWAYS,
+                               std::move(events));
   if (!hwnd_) return nullptr;
   TreeView_SetIndent(hwnd_, 19);
   TreeView_SetImageList(hwnd_, SystemSmallImages(desktopPidl.get()), TVSIL_NORMAL);

@@ -63,7 +63,7 @@ public:
   // when the shell gives no desktop.
   HWND Create(HWND parent, const toolkit::TControlArgs& args);
   HWND Handle() const { return hwnd_; }
-  // The parent passes its WM_NOTIFY here; true when it was the tree's.
+  // The tree's notifications; its window passes them here (see toolkit::TWindow).
   bool HandleNotify(const NMHDR* header, LRESULT* result);
 
   HTREEITEM Root() const { return root_; }

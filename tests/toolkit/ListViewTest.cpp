@@ -60,7 +60,7 @@ struct BoundView {
     old = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
     view.Columns = {{"ファイル名", 100}, {"フルパス", 0, true}, {"", 16}};
-    view.Create(parent, 0, 0, 400, 300, 1, true);
+    view.Create(parent, {0, 0, 400, 300}, true);
   }
   ~BoundView() { ::DestroyWindow(parent); }
   static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {

@@ -7,22 +7,15 @@
 #include <memory>
 #include <stdexcept>
 
+#include "TestSupport.h"
+
+using testsupport::PumpUntil;
+
 namespace {
 
 // A guard against a test that would otherwise hang: failing after this long
 // means the awaited thing never happened, not that it was slow.
 constexpr DWORD kGuardMs = 20000;
-
-bool PumpUntil(const std::function<bool()>& done) {
-  DWORD start = ::GetTickCount();
-  while (!done()) {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-    if (::GetTickCount() - start > kGuardMs) return false;
-    ::Sleep(1);
-  }
-  return true;
-}
 
 bool WaitUntil(const std::function<bool()>& done) {
   DWORD start = ::GetTickCount();
@@ -175,8 +168,7 @@ TEST(ThreadSynchronize, PendingCallIsSkippedWhenDestroyedSoDestroyerDoesNotWaitF
   thread.reset();
   EXPECT_FALSE(returned);
   // The stale message finds nobody and runs nothing.
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+  testsupport::PumpMessages();
   EXPECT_FALSE(ran);
 }
 

@@ -1,30 +1,22 @@
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "toolkit/Timer.h"
 
-namespace {
-void Pump(DWORD ms) {
-  DWORD until = ::GetTickCount() + ms;
-  MSG msg;
-  while (static_cast<LONG>(until - ::GetTickCount()) > 0) {
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-    ::Sleep(5);
-  }
-}
-}  // namespace
+using testsupport::PumpFor;
 
 TEST(Timer, FiresOnlyWhileEnabled) {
   toolkit::TTimer timer(20);
   int ticks = 0;
   timer.OnTimer = [&] { ++ticks; };
-  Pump(100);
+  PumpFor(100);
   EXPECT_EQ(0, ticks);
   timer.SetEnabled(true);
-  Pump(300);
+  PumpFor(300);
   EXPECT_GT(ticks, 0);
   timer.SetEnabled(false);
   int stopped = ticks;
-  Pump(100);
+  PumpFor(100);
   EXPECT_EQ(stopped, ticks);
 }
 
@@ -35,6 +27,6 @@ TEST(Timer, AHandlerMayStopItsOwnTimer) {
     ++ticks;
     timer.SetEnabled(false);
   };
-  Pump(200);
+  PumpFor(200);
   EXPECT_EQ(1, ticks);
 }

@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "TaskbarTestSupport.h"
+#include "TestSupport.h"
 #include "toolkit/Application.h"
 #include "toolkit/Handle.h"
 #include "trayicon/IconAnimation.h"
 #include "trayicon/Taskbar.h"
 
 using taskbartest::AcceptingShell;
-using taskbartest::PumpUntil;
+using testsupport::PumpUntil;
 using toolkit::TComponent;
 using trayicon::TTrayIcon;
 

@@ -15,7 +15,7 @@
 #include "trayicon/Taskbar.h"
 
 using taskbartest::AcceptingShell;
-using taskbartest::PumpUntil;
+using testsupport::PumpUntil;
 using taskbartest::WindowForm;
 using toolkit::Application;
 using toolkit::TComponent;

@@ -1,13 +1,11 @@
 // What the tray icon component's tests share: a shell that always takes the
 // icon (so the tests do not depend on a notification area being there) but
-// keeps the real timer, a form with a real window to own the component, and a
-// message pump that stops when something has happened.
+// keeps the real timer, and a form with a real window to own the component.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,21 +51,5 @@ public:
 private:
   HWND hwnd_;
 };
-
-// Serves this thread's messages until `done` holds; gives up after ten seconds
-// so that a fault fails the test instead of hanging it.
-inline bool PumpUntil(const std::function<bool()>& done) {
-  DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > 10000) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-  }
-  return true;
-}
 
 }  // namespace taskbartest

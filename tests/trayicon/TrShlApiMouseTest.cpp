@@ -11,29 +11,17 @@
 #include <vector>
 
 #include "FakeShell.h"
+#include "TestSupport.h"
 #include "trayicon/TrShlApi.h"
 
 using namespace trayicon;
+using testsupport::PumpMessages;
+using testsupport::PumpUntil;
 using traytest::FakeShell;
 
 namespace {
 
 constexpr DWORD kGuardMs = 20000;  // a hang, not slowness, if ever reached
-
-void PumpMessages() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-}
-
-bool PumpUntil(const std::function<bool()>& done) {
-  DWORD start = ::GetTickCount();
-  while (!done()) {
-    PumpMessages();
-    if (::GetTickCount() - start > kGuardMs) return false;
-    ::Sleep(1);
-  }
-  return true;
-}
 
 bool RECTEquals(const RECT& r, LONG left, LONG top, LONG right, LONG bottom) {
   return r.left == left && r.top == top && r.right == right && r.bottom == bottom;

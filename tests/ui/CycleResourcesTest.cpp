@@ -22,8 +22,8 @@ struct TrayWindow {
 
   TrayWindow() {
     form = std::make_unique<TForm1>(dir.path());
-    form->ShowErrorBox = [this](const std::string& m) { errors.push_back(m); };
-    form->ShowNoticeBox = [this](const std::string& m) { errors.push_back(m); };
+    form->Hooks.ShowError = [this](HWND, const std::string& m) { errors.push_back(m); };
+    form->Hooks.ShowNotice = [this](HWND, const std::string& m) { errors.push_back(m); };
     EXPECT_TRUE(form->CreateWindowed());
     form->FormCreate();
     form->CheckBox1.SetChecked(true);  // the notice
@@ -31,15 +31,7 @@ struct TrayWindow {
   }
   ~TrayWindow() {
     form.reset();
-    Pump();
-  }
-  static void Pump() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
+    testsupport::PumpMessages();
   }
   // A listed program whose file is gone: the next deletion check logs it.
   void AddVanishedProgram(int n) {
@@ -74,7 +66,7 @@ TEST(CycleResources, TimedCyclesInTheTrayGiveBackEverythingTheyTake) {
     ChildProcess warm(other.path(), "warm" + std::to_string(i) + ".exe");
     w.AddVanishedProgram(100 + i);
     w.form->Timer1Timer();
-    w.Pump();
+    testsupport::PumpMessages();
   }
   toolkit::TResourceCounts before = toolkit::CountResources();
   int added = 0;
@@ -87,7 +79,7 @@ TEST(CycleResources, TimedCyclesInTheTrayGiveBackEverythingTheyTake) {
       child = std::make_unique<ChildProcess>(other.path(), "new" + std::to_string(i) + ".exe");
     w.AddVanishedProgram(i);
     w.form->Timer1Timer();
-    w.Pump();
+    testsupport::PumpMessages();
     added += w.form->AddedCount;
     deleted += w.form->DeletedCount;
   }
@@ -107,13 +99,13 @@ TEST(CycleResources, RefreshingWithIconsReleasesEveryIconItExtracts) {
   // The first round paints the lists and the notice once; the counts follow it.
   w.form->Button1Click();
   w.form->Button2Click();
-  w.Pump();
+  testsupport::PumpMessages();
   ASSERT_GT(w.form->ImageList1.Count(), 1);  // icons were extracted
   toolkit::TResourceCounts before = toolkit::CountResources();
   for (int i = 0; i < kCycles; ++i) {
     w.form->Button1Click();
     w.form->Button2Click();
-    w.Pump();
+    testsupport::PumpMessages();
   }
   toolkit::TResourceCounts after = toolkit::CountResources();
   EXPECT_GT(w.form->ImageList1.Count(), 1);
@@ -128,13 +120,13 @@ TEST(CycleResources, GoingToTheTrayAndBackManyTimesTakesNothingForGood) {
   w.form->MinSize();
   w.form->Timer1Timer();
   w.form->Resize1();
-  w.Pump();
+  testsupport::PumpMessages();
   toolkit::TResourceCounts before = toolkit::CountResources();
   for (int i = 0; i < kCycles; ++i) {
     w.form->MinSize();  // the timer starts, the window hides, the icons go
     w.form->Timer1Timer();
     w.form->Resize1();  // the timer stops, the icons come back, the window shows
-    w.Pump();
+    testsupport::PumpMessages();
   }
   toolkit::TResourceCounts after = toolkit::CountResources();
   EXPECT_FALSE(w.form->Timer1.Enabled());

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 
 #include "TestSupport.h"
 #include "toolkit/Application.h"
@@ -28,14 +29,14 @@ struct Window {
   explicit Window(const std::string& ini = "") {
     if (!ini.empty()) testsupport::WriteFileBytes(dir.file("Inf.ini"), ini);
     form = std::make_unique<TForm1>(dir.path());
-    form->ShowErrorBox = [this](const std::string& m) { errors.push_back(m); };
-    form->ShowNoticeBox = [this](const std::string& m) { notices.push_back(m); };
+    form->Hooks.ShowError = [this](HWND, const std::string& m) { errors.push_back(m); };
+    form->Hooks.ShowNotice = [this](HWND, const std::string& m) { notices.push_back(m); };
     EXPECT_TRUE(form->CreateWindowed());
     form->FormCreate();
   }
   ~Window() {
     form.reset();
-    Pump();
+    testsupport::PumpMessages();
   }
 
   // The balloon texts the shell was asked to show, in order.
@@ -44,14 +45,6 @@ struct Window {
     for (const traytest::NotifyCall& c : shell.calls)
       if ((c.data.uFlags & NIF_INFO) && c.data.szInfoTitle[0]) texts.push_back(c.data.szInfo);
     return texts;
-  }
-  static void Pump() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
   }
   int RowOfPid(DWORD pid) const {
     for (int i = 0; i < form->ListBox1.Count(); ++i)
@@ -218,6 +211,29 @@ TEST(MainWindow, ThePagesTakeTheClicksInsideTheTabControl) {
   EXPECT_EQ(w.form->ListView2.Handle(), ::WindowFromPoint(corner));
 }
 
+TEST(MainWindow, AClickOnAButtonOfAPageRunsItsHandler) {
+  Window w;
+  toolkit::TListView& folders = w.form->ListView4;
+  folders.Add("C:\\ignored\\");
+  folders.SetSelected(folders.Count() - 1);
+  int count = folders.Count();
+  ::SendMessageA(w.form->Button7.Handle(), BM_CLICK, 0, 0);  // "削除"
+  EXPECT_EQ(count - 1, folders.Count());
+}
+
+TEST(MainWindow, AnErrorEscapingAMenuCommandReachesTheErrorBoxOfTheHooks) {
+  Window w;
+  AddProgram(*w.form, "c.exe", "C:\\c.exe");
+  w.form->ListView2.SetSelected(w.form->ListView2.Count() - 1);
+  w.form->Hooks.EditComment = [](HWND, std::string&) -> bool {
+    throw std::runtime_error("no comment box");
+  };
+  const toolkit::TMenuItem& comment = w.form->PopupMenu2.Items.at(2);
+  ASSERT_EQ("コメント", comment.Caption);
+  comment.OnClick(&w.form->PopupMenu2);
+  EXPECT_EQ(std::vector<std::string>{"no comment box"}, w.errors);
+}
+
 // --- The three states ---
 
 TEST(WindowStates, AStartInTheTrayShowsNoWindowAndCompletesOnTheTimer) {
@@ -346,7 +362,7 @@ TEST(EndProcess, EndsTheProcessOfTheSelectedRowAfterASort) {
   ASSERT_GE(row, 0);
   EXPECT_EQ("zz-first.exe", w.form->ListView1[row].Caption);
   w.form->ListView1.SetSelected(row);
-  w.form->ConfirmEndProcess = [] { return true; };
+  w.form->Hooks.ConfirmEndProcess = [](HWND) { return true; };
   w.form->N9Click();
   EXPECT_FALSE(Alive(first.handle()));
   EXPECT_TRUE(Alive(second.handle()));
@@ -361,7 +377,7 @@ TEST(EndProcess, AProcessGoneMeanwhileIsNoErrorAndLeavesTheList) {
   w.form->Button1Click();
   w.form->ListView1.SetSelected(w.RowOfPid(pid));
   child.reset();
-  w.form->ConfirmEndProcess = [] { return true; };
+  w.form->Hooks.ConfirmEndProcess = [](HWND) { return true; };
   w.form->N9Click();
   EXPECT_TRUE(w.errors.empty());
   EXPECT_EQ(-1, w.RowOfPid(pid));
@@ -373,7 +389,7 @@ TEST(EndProcess, AnsweringNoEndsNothing) {
   ChildProcess child(other.path(), "kept.exe");
   w.form->Button1Click();
   w.form->ListView1.SetSelected(w.RowOfPid(child.pid()));
-  w.form->ConfirmEndProcess = [] { return false; };
+  w.form->Hooks.ConfirmEndProcess = [](HWND) { return false; };
   w.form->N9Click();
   EXPECT_TRUE(Alive(child.handle()));
 }
@@ -382,16 +398,12 @@ TEST(EndProcess, TheProgramsOwnRowClosesItTheOrderlyWay) {
   Window w;
   w.form->Button1Click();
   w.form->ListView1.SetSelected(w.RowOfPid(::GetCurrentProcessId()));
-  w.form->ConfirmEndProcess = [] { return true; };
+  w.form->Hooks.ConfirmEndProcess = [](HWND) { return true; };
   w.form->N9Click();
   // The window is asked to close, which ends the message loop and saves.
-  MSG msg;
   bool quit = false;
   for (int i = 0; i < 50 && !quit; ++i) {
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) quit = true;
-      else ::DispatchMessageA(&msg);
-    }
+    quit = testsupport::PumpMessages();
     ::Sleep(10);
   }
   EXPECT_TRUE(quit);
@@ -404,7 +416,7 @@ TEST(Comment, CancelKeepsItAndAnEmptyOkClearsIt) {
   w.form->ListView2.SetCell(row, 5, "old");
   w.form->ListView2.SetSelected(row);
   std::string offered;
-  w.form->EditComment = [&](std::string& comment) {
+  w.form->Hooks.EditComment = [&](HWND, std::string& comment) {
     offered = comment;
     comment = "typed";
     return false;
@@ -412,7 +424,7 @@ TEST(Comment, CancelKeepsItAndAnEmptyOkClearsIt) {
   w.form->N3Click();
   EXPECT_EQ("old", offered);
   EXPECT_EQ("old", w.form->ListView2[row].Cell(5));
-  w.form->EditComment = [](std::string& comment) {
+  w.form->Hooks.EditComment = [](HWND, std::string& comment) {
     comment.clear();
     return true;
   };
@@ -438,8 +450,8 @@ TEST(ListCommands, OpenFolderHandsTheSelectedPathToExplorer) {
   AddProgram(*w.form, "spaced.exe", "C:\\Program Files\\Some App\\spaced.exe");
   w.form->ListView2.SetSelected(w.form->ListView2.Count() - 1);
   std::string parameters, directory;
-  w.form->ShellOpen = [&](HWND, const std::string&, const std::string&, const std::string& p,
-                          const std::string& d, int) {
+  w.form->Hooks.ShellOpen = [&](HWND, const std::string&, const std::string&,
+                                const std::string& p, const std::string& d, int) {
     parameters = p;
     directory = d;
   };

@@ -1,0 +1,28 @@
+#include "ui/SystemHooks.h"
+
+namespace ui {
+
+TShellOpen SystemShellOpen() {
+  return [](HWND owner, const std::string& operation, const std::string& file,
+            const std::string& parameters, const std::string& directory, int showCommand) {
+    ::ShellExecuteA(owner, operation.c_str(), file.c_str(), parameters.c_str(),
+                    directory.c_str(), showCommand);
+  };
+}
+
+TShellExecuteEx SystemShellExecuteEx() {
+  return [](SHELLEXECUTEINFOA& info) {
+    ::ShellExecuteExA(&info);
+    if (info.hProcess) ::CloseHandle(info.hProcess);  // asked for, never used
+  };
+}
+
+bool SystemConfirmEndProcess(HWND owner) {
+  return toolkit::AskWarningYesNo(owner, "警告", "このプロセスを強制終了しますか？");
+}
+
+bool SystemEditComment(HWND owner, std::string& comment) {
+  return toolkit::InputQuery(owner, "コメント", "コメントを入力してください", comment, 255);
+}
+
+}  // namespace ui
