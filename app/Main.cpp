@@ -1,9 +1,11 @@
 // The program entry: one instance only, then the three windows of the program,
-// the message loop, and the orderly end that saves.
+// the message loop, and the orderly end that saves. Started with "/export" for a
+// script, it is none of that: it writes one CSV file and ends (HeadlessExport).
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "app/HeadlessExport.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Handle.h"
 #include "toolkit/Paths.h"
@@ -34,6 +36,10 @@ private:
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before the mutex: the export runs beside a running program and leaves it alone.
+  const std::vector<std::string> arguments = app::CommandLineArguments();
+  if (app::IsExportCommand(arguments)) return app::ExportForCaller(arguments);
+
   // Created and tested in one step, so that two instances started at the same
   // moment cannot both pass. The handle is kept for the whole run, the saving
   // at the end included, and closed by the end of the process.

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets of the file readers and the CP932 text helpers natively
-# (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) into
-# <build>/fuzz and runs them.
+# Builds the fuzz targets of the file readers, the CP932 text helpers and the
+# CSV writer natively (clang, libFuzzer, AddressSanitizer,
+# UndefinedBehaviorSanitizer) into <build>/fuzz and runs them.
 #
 #   scripts/fuzz.sh                 every target for a fixed number of runs (a check
 #                                   that takes seconds; scripts/test.sh runs this)
 #   scripts/fuzz.sh --long [SECS]   every target for SECS seconds (default 300),
 #                                   keeping what it learns in <build>/fuzz/corpus/
 #   ... [TARGET...]                 only these targets (LineBufferFuzz, OldSettingsFuzz,
-#                                   RecordsFuzz, SettingsIniFuzz, Cp932Fuzz)
+#                                   RecordsFuzz, SettingsIniFuzz, Cp932Fuzz,
+#                                   CsvFuzz)
 #
 # An input that fails a check, crashes, leaks, runs longer than 10 s or needs more
 # than 512 MB is written to <build>/fuzz/artifacts/ and the script fails. Inputs
@@ -26,7 +27,7 @@ if [ "${1:-}" = "--long" ]; then
   if [[ "${1:-}" =~ ^[0-9]+$ ]]; then seconds=$1; shift; fi
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(LineBufferFuzz OldSettingsFuzz RecordsFuzz SettingsIniFuzz Cp932Fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(LineBufferFuzz OldSettingsFuzz RecordsFuzz SettingsIniFuzz Cp932Fuzz CsvFuzz)
 
 out="$build/fuzz"
 if [ ! -f "$out/build.ninja" ]; then

@@ -13,6 +13,11 @@ namespace store {
 
 extern const char kDataVersion[];  // "Ver1.00"
 
+// The fields of a record: a program of ProcessList.dat (name, path, modified,
+// added, last run, comment) and an entry of Log.dat (time, name, kind, detail).
+constexpr int kProgramFields = 6;
+constexpr int kLogFields = 4;
+
 // One record: its fields in line order, always `linesPerRecord` of them.
 using TRecord = std::vector<std::string>;
 

@@ -39,6 +39,24 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
   return true;
 }
 
+// A file another program holds open cannot be renamed over until it lets go.
+// Readers of the program's files (an export started by a script, a virus
+// scanner, a backup) hold them for a moment only, and a save lost to that moment
+// would cost a whole session. Bounded, so that a file held for good (or a folder
+// that refuses the rename) still fails within a second.
+bool RenameOver(const std::string& from, const std::string& to) {
+  constexpr int kAttempts = 20;
+  constexpr DWORD kPauseMs = 50;
+  for (int attempt = 1;; ++attempt) {
+    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    const DWORD error = ::GetLastError();
+    if (attempt == kAttempts || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
+      return false;
+    ::Sleep(kPauseMs);
+  }
+}
+
 }  // namespace
 
 std::string CannotCreateMessage(const std::string& path) {
@@ -47,6 +65,10 @@ std::string CannotCreateMessage(const std::string& path) {
 
 std::string CannotOpenMessage(const std::string& path) {
   return WithPath("ファイル %s は開けません", path);
+}
+
+std::string UnknownFormatMessage(const std::string& path) {
+  return WithPath("ファイル %s の形式が正しくありません", path);
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -107,8 +129,7 @@ std::string ReplaceWholeFile(const std::string& path, const std::string& bytes, 
     }
   }
 
-  if (!::MoveFileExA(temp.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!RenameOver(temp, path)) {
     ::DeleteFileA(temp.c_str());
     throw std::runtime_error(CannotCreateMessage(path));
   }

@@ -20,15 +20,18 @@ bool IsTakenPath(const std::string& path);
 // Reads the whole file. Throws "ファイル %s は開けません" when it cannot be opened.
 std::string ReadWholeFile(const std::string& path);
 
-// Replaces the file with `bytes` through a flushed temporary file. With
+// Replaces the file with `bytes` through a flushed temporary file (path + ".tmp"),
+// renamed over it; a reader holding the file for a moment is waited for. With
 // `keepOld`, an existing file is first copied to the first free name of
 // path + ".bak", ".bak2", ".bak3", ... and that name is returned. Throws
 // "ファイル %s を作成できません" when any step fails; the previous file is then
 // left as it was.
 std::string ReplaceWholeFile(const std::string& path, const std::string& bytes, bool keepOld);
 
-// The message of a file that cannot be created, and of one that cannot be opened.
+// The message of a file that cannot be created, of one that cannot be opened, and
+// of one whose first line is not what this version writes.
 std::string CannotCreateMessage(const std::string& path);
 std::string CannotOpenMessage(const std::string& path);
+std::string UnknownFormatMessage(const std::string& path);
 
 }  // namespace store

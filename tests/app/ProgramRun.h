@@ -60,20 +60,64 @@ public:
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  PROCESS_INFORMATION Start() {
+  // Started in its own folder; `arguments` follow the program's name.
+  PROCESS_INFORMATION Start(const std::string& arguments = "") {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string command = "\"" + exe_ + "\"";
-    if (!::CreateProcessA(exe_.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          dir_.path().c_str(), &si, &pi))
-      ADD_FAILURE() << "cannot start " << exe_;
-    started_.push_back(pi);
-    return pi;
+    return Launch(arguments, dir_.path(), si, false);
   }
+
+  // What a run for a script ended with: its exit code and what it wrote to its
+  // standard error (a pipe here, as a redirection gives it).
+  struct Outcome {
+    DWORD exitCode = 259;
+    std::string errorText;
+  };
+  // Runs the program to its end with `arguments`, from the folder `workingDir`.
+  Outcome Run(const std::string& arguments, const std::string& workingDir) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    Outcome outcome;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+      ADD_FAILURE() << "no pipe";
+      return outcome;
+    }
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdError = writeEnd;
+    si.hStdOutput = writeEnd;
+    PROCESS_INFORMATION pi = Launch(arguments, workingDir, si, true);
+    ::CloseHandle(writeEnd);  // the child's copy is the last: reading ends at its end
+    if (pi.hProcess && ::WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+      ::GetExitCodeProcess(pi.hProcess, &outcome.exitCode);
+    else
+      ADD_FAILURE() << "the program did not end: " << arguments;
+    char buffer[4096];
+    DWORD read = 0;
+    while (pi.hProcess && ::ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
+      outcome.errorText.append(buffer, read);
+    ::CloseHandle(readEnd);
+    return outcome;
+  }
+
   std::string File(const char* name) const { return dir_.file(name); }
+  const std::string& Exe() const { return exe_; }
 
 private:
+  PROCESS_INFORMATION Launch(const std::string& arguments, const std::string& workingDir,
+                             STARTUPINFOA& si, bool inheritHandles) {
+    PROCESS_INFORMATION pi = {};
+    std::string command = "\"" + exe_ + "\"" + (arguments.empty() ? "" : " " + arguments);
+    if (!::CreateProcessA(exe_.c_str(), &command[0], nullptr, nullptr, inheritHandles, 0, nullptr,
+                          workingDir.c_str(), &si, &pi))
+      ADD_FAILURE() << "cannot start " << exe_;
+    else
+      started_.push_back(pi);
+    return pi;
+  }
+
   const testsupport::TempDir& dir_;
   std::string exe_;
   std::vector<PROCESS_INFORMATION> started_;

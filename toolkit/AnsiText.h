@@ -1,0 +1,22 @@
+// The program's texts are ANSI code page text (CP932 on the machines it is made
+// for); a few Win32 calls speak only UTF-16: the command line as the user typed
+// it, a console, file names compared as the file system compares them.
+#pragma once
+
+#include <string>
+
+namespace toolkit {
+
+// The text in UTF-16.
+std::wstring Widen(const std::string& text);
+
+// The text in the ANSI code page. A character the code page does not hold becomes
+// "?", never a look-alike ("é" is not "e"): a file name that changed its meaning
+// would name another file.
+std::string Narrow(const wchar_t* text);
+
+// Whether two file names are the same, letter case aside: compared by
+// character as the file system compares them, not by the user's sorting rules.
+bool SameFileName(const std::string& a, const std::string& b);
+
+}  // namespace toolkit
