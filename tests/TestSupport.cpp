@@ -4,24 +4,25 @@
 
 #include <stdexcept>
 
+#include "toolkit/FindFile.h"
+
 namespace testsupport {
 
 namespace {
 
 void DeleteTree(const std::string& dir) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
+  {
+    toolkit::TFindFile search(dir + "\\*");
+    for (bool more = search.found(); more; more = search.next()) {
+      const WIN32_FIND_DATAA& data = search.data();
       std::string name = data.cFileName;
       if (name == "." || name == "..") continue;
       std::string full = dir + "\\" + name;
       ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteTree(full);
       else ::DeleteFileA(full.c_str());
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-  }
+    }
+  }  // the search lets go of the folder before it is removed
   ::RemoveDirectoryA(dir.c_str());
 }
 
@@ -59,23 +60,23 @@ bool Exists(const std::string& path) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
+  toolkit::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+  if (!file) throw std::runtime_error("cannot open " + path);
   std::string bytes;
   char chunk[65536];
   DWORD read = 0;
-  while (::ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-  ::CloseHandle(file);
+  while (::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
+    bytes.append(chunk, read);
   return bytes;
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path);
+  toolkit::FileHandle file(
+      ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!file) throw std::runtime_error("cannot create " + path);
   DWORD written = 0;
-  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(file);
+  ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int second) {
@@ -93,12 +94,12 @@ void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local) {
   FILETIME localFt, utc;
   if (!::SystemTimeToFileTime(&local, &localFt) || !::LocalFileTimeToFileTime(&localFt, &utc))
     throw std::runtime_error("bad time");
-  HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
-  BOOL ok = ::SetFileTime(file, nullptr, nullptr, &utc);
-  ::CloseHandle(file);
-  if (!ok) throw std::runtime_error("cannot set the time of " + path);
+  toolkit::FileHandle file(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) throw std::runtime_error("cannot open " + path);
+  if (!::SetFileTime(file.get(), nullptr, nullptr, &utc))
+    throw std::runtime_error("cannot set the time of " + path);
 }
 
 bool PumpMessages() {
@@ -162,20 +163,20 @@ ChildProcess::ChildProcess(const std::string& folder, const std::string& exeName
   std::string command = "\"" + path_ + "\" 120";
   STARTUPINFOA si = {};
   si.cb = sizeof si;
+  PROCESS_INFORMATION info = {};
   if (!::CreateProcessA(path_.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &si, &info_))
+                        folder.c_str(), &si, &info))
     throw std::runtime_error("cannot start " + path_);
+  started_ = StartedProcess(info);
   // A process is listed with its module name only once its loader has run.
-  ::WaitForInputIdle(info_.hProcess, 2000);
+  ::WaitForInputIdle(handle(), 2000);
   ::Sleep(200);
 }
 
 ChildProcess::~ChildProcess() {
-  if (info_.hProcess) {
-    ::TerminateProcess(info_.hProcess, 0);
-    ::WaitForSingleObject(info_.hProcess, 5000);
-    ::CloseHandle(info_.hProcess);
-    ::CloseHandle(info_.hThread);
+  if (started_.process) {
+    ::TerminateProcess(handle(), 0);
+    ::WaitForSingleObject(handle(), 5000);
   }
 }
 

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "toolkit/Handle.h"
+
 namespace testsupport {
 
 // A fresh folder under the temporary folder, deleted with everything in it.
@@ -51,6 +53,17 @@ void PumpFor(DWORD ms);
 // be taken for ours.
 HWND FindOwnWindow(const char* className);
 
+// What CreateProcess hands over for a process a test started: its two handles,
+// closed when this goes away, and its identifier.
+struct StartedProcess {
+  StartedProcess() = default;
+  explicit StartedProcess(const PROCESS_INFORMATION& info)
+      : process(info.hProcess), thread(info.hThread), id(info.dwProcessId) {}
+  toolkit::KernelHandle process;
+  toolkit::KernelHandle thread;
+  DWORD id = 0;
+};
+
 // A started copy of the Sleeper helper program, ended when this goes away.
 class ChildProcess {
 public:
@@ -59,13 +72,13 @@ public:
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
-  DWORD pid() const { return info_.dwProcessId; }
+  DWORD pid() const { return started_.id; }
   const std::string& path() const { return path_; }
-  HANDLE handle() const { return info_.hProcess; }
+  HANDLE handle() const { return started_.process.get(); }
 
 private:
   std::string path_;
-  PROCESS_INFORMATION info_ = {};
+  StartedProcess started_;
 };
 
 }  // namespace testsupport

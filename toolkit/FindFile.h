@@ -18,6 +18,8 @@ public:
   TFindFile& operator=(const TFindFile&) = delete;
 
   bool found() const { return handle_ != INVALID_HANDLE_VALUE; }
+  // Moves on to the next entry; false when there is none.
+  bool next() { return found() && ::FindNextFileA(handle_, &data_); }
   const WIN32_FIND_DATAA& data() const { return data_; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "toolkit/Handle.h"
 #include "toolkit/Window.h"
 
 namespace toolkit {
@@ -70,11 +71,10 @@ void TPageControl::LayoutPages() {
   RECT rc = DisplayArea();
   // The tab control keeps its tabs and its frame; the display area inside belongs
   // to the page below it, for painting and for the pointer alike.
-  HRGN shape = ::CreateRectRgn(bounds.left, bounds.top, bounds.right, bounds.bottom);
-  HRGN hole = ::CreateRectRgn(rc.left, rc.top, rc.right, rc.bottom);
-  ::CombineRgn(shape, shape, hole, RGN_DIFF);
-  ::DeleteObject(hole);
-  if (!::SetWindowRgn(tab_, shape, TRUE)) ::DeleteObject(shape);  // the window owns it once set
+  RegionHandle shape(::CreateRectRgn(bounds.left, bounds.top, bounds.right, bounds.bottom));
+  RegionHandle hole(::CreateRectRgn(rc.left, rc.top, rc.right, rc.bottom));
+  ::CombineRgn(shape.get(), shape.get(), hole.get(), RGN_DIFF);
+  if (::SetWindowRgn(tab_, shape.get(), TRUE)) shape.release();  // the window owns it once set
   ::MapWindowPoints(tab_, ::GetParent(tab_), reinterpret_cast<POINT*>(&rc), 2);
   for (HWND page : pages_)
     ::SetWindowPos(page, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,

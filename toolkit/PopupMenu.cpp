@@ -1,18 +1,10 @@
 #include "toolkit/PopupMenu.h"
 
-#include <memory>
-#include <type_traits>
-
 namespace toolkit {
 
 namespace {
 
 const char kClassName[] = "VantryPopupOwner";
-
-struct MenuDeleter {
-  void operator()(HMENU m) const { ::DestroyMenu(m); }
-};
-using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 
 }  // namespace
 

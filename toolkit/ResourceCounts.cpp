@@ -87,8 +87,7 @@ long ProbeUserObjects() {
     ICONINFO info = {};
     if (::GetIconInfo(reinterpret_cast<HICON>(value), &info)) {
       ++count;
-      if (info.hbmMask) ::DeleteObject(info.hbmMask);
-      if (info.hbmColor) ::DeleteObject(info.hbmColor);
+      BitmapHandle mask(info.hbmMask), color(info.hbmColor);  // copies made for the caller
     }
   }
   return count;
@@ -143,15 +142,13 @@ Methods FindWorkingCounters() {
   }
   {
     long before = GuiResources(GR_GDIOBJECTS);
-    HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
+    BrushHandle brush(::CreateSolidBrush(RGB(1, 2, 3)));
     if (!(GuiResources(GR_GDIOBJECTS) > before)) m.gdi = Source::Probe;
-    ::DeleteObject(brush);
   }
   {
     long before = GuiResources(GR_USEROBJECTS);
-    HMENU menu = ::CreatePopupMenu();
+    MenuHandle menu(::CreatePopupMenu());
     if (!(GuiResources(GR_USEROBJECTS) > before)) m.user = Source::Probe;
-    ::DestroyMenu(menu);
   }
   {
     int64_t before = PrivateUsage();

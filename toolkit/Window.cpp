@@ -1,6 +1,7 @@
 #include "toolkit/Window.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/Dialogs.h"
 
@@ -14,21 +15,19 @@ constexpr char kWindowProperty[] = "VantryWindow";
 
 }  // namespace
 
-HFONT CreateProgramFont(int height, bool bold, bool underline) {
-  HFONT font = ::CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
-                             SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
+FontHandle CreateProgramFont(int height, bool bold, bool underline) {
+  FontHandle font(::CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline,
+                                FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック"));
   if (font) {
     // CreateFont never fails for a missing face; it maps to another. Take the
     // system's own UI font instead of whatever the mapper picked.
-    HDC dc = ::GetDC(nullptr);
-    HGDIOBJ old = ::SelectObject(dc, font);
+    WindowDC screen(nullptr);
+    HGDIOBJ old = ::SelectObject(screen.get(), font.get());
     TEXTMETRICA tm = {};
-    ::GetTextMetricsA(dc, &tm);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(nullptr, dc);
+    ::GetTextMetricsA(screen.get(), &tm);
+    ::SelectObject(screen.get(), old);
     if (tm.tmCharSet == SHIFTJIS_CHARSET) return font;
-    ::DeleteObject(font);
   }
   NONCLIENTMETRICSA ncm = {};
   ncm.cbSize = sizeof ncm;
@@ -36,7 +35,7 @@ HFONT CreateProgramFont(int height, bool bold, bool underline) {
   ncm.lfMessageFont.lfHeight = -height;
   if (bold) ncm.lfMessageFont.lfWeight = FW_BOLD;
   ncm.lfMessageFont.lfUnderline = underline;
-  return ::CreateFontIndirectA(&ncm.lfMessageFont);
+  return FontHandle(::CreateFontIndirectA(&ncm.lfMessageFont));
 }
 
 TWindow::~TWindow() {
@@ -45,7 +44,6 @@ TWindow::~TWindow() {
     ::RemovePropA(hwnd_, kWindowProperty);
     ::DestroyWindow(hwnd_);
   }
-  if (font_) ::DeleteObject(font_);
 }
 
 bool TWindow::CreateTopLevel(const char* className, const std::string& caption, DWORD style,
@@ -94,10 +92,9 @@ const TChildEvents* TWindow::EventsOf(HWND child) const {
 
 void TWindow::ReportError(const std::string& message) { ShowError(hwnd_, message); }
 
-void TWindow::SetFont(HFONT font) {
-  if (font_) ::DeleteObject(font_);
-  font_ = font;
-  if (hwnd_) ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+void TWindow::SetFont(FontHandle font) {
+  font_ = std::move(font);
+  if (hwnd_) ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 }
 
 void TWindow::Anchor(HWND control, unsigned anchors) {
@@ -220,7 +217,7 @@ LRESULT TWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFONT:
       return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(font_);
+      return reinterpret_cast<LRESULT>(font_.get());
     case WM_SIZE:
       if (wp != SIZE_MINIMIZED) {
         ApplyAnchors();

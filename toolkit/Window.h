@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "toolkit/Controls.h"
+#include "toolkit/Handle.h"
 
 namespace toolkit {
 
@@ -28,7 +29,7 @@ enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
 
 // The program's font: "ＭＳ Ｐゴシック", 12 pixels, Shift-JIS; where that face is
 // missing, the system's own user-interface font.
-HFONT CreateProgramFont(int height = 12, bool bold = false, bool underline = false);
+FontHandle CreateProgramFont(int height = 12, bool bold = false, bool underline = false);
 
 class TWindow {
 public:
@@ -90,8 +91,9 @@ public:
   bool CreateTopLevel(const char* className, const std::string& caption, DWORD style,
                       DWORD exStyle, int left, int top, int width, int height, HWND owner,
                       HICON icon = nullptr);
-  // The font of the window, given to every child made with CreateChild afterwards.
-  void SetFont(HFONT font);
+  // The font of the window, given to every child made with CreateChild afterwards
+  // and kept until the window and its children are gone.
+  void SetFont(FontHandle font);
 
   // Records the control's distances to the edges of its parent's client area now,
   // and keeps the anchored ones when the window is resized. Controls are moved in
@@ -130,7 +132,7 @@ private:
   const TChildEvents* EventsOf(HWND child) const;
 
   HWND hwnd_ = nullptr;
-  HFONT font_ = nullptr;
+  FontHandle font_;
   std::vector<Anchored> anchored_;
   // The map of children, in the order they were made: a window holds a few dozen
   // controls at most, so a look along the list is as quick as any map. A deque,

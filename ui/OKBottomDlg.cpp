@@ -28,12 +28,12 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 void FitToText(HWND label) {
   char text[256] = {};
   ::GetWindowTextA(label, text, sizeof text);
-  HDC dc = ::GetDC(label);
-  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
+  toolkit::WindowDC dc(label);
+  HFONT font = reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0));
+  HGDIOBJ old = ::SelectObject(dc.get(), font);
   RECT rc = {0, 0, 0, 0};
-  ::DrawTextA(dc, text, -1, &rc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(label, dc);
+  ::DrawTextA(dc.get(), text, -1, &rc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  ::SelectObject(dc.get(), old);
   ::SetWindowPos(label, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -60,9 +60,9 @@ TOKBottomDlg::TOKBottomDlg(HWND owner) {
   int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   CreateTopLevel(kClassName, "バージョン", kStyle, kExStyle, left, top, width, height, owner);
   SetFont(toolkit::CreateProgramFont());
-  titleFont_.reset(toolkit::CreateProgramFont(19, true));
-  versionFont_.reset(toolkit::CreateProgramFont(12, true));
-  linkFont_.reset(toolkit::CreateProgramFont(12, false, true));
+  titleFont_ = toolkit::CreateProgramFont(19, true);
+  versionFont_ = toolkit::CreateProgramFont(12, true);
+  linkFont_ = toolkit::CreateProgramFont(12, false, true);
 
   icon_.reset(LoadLargeProgramIcon());
   Image1 = toolkit::CreateChild(Handle(), "STATIC", kImage1, SS_ICON | SS_CENTERIMAGE);

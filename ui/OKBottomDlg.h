@@ -36,18 +36,13 @@ protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-  struct FontTraits {
-    static void Close(HFONT font) { ::DeleteObject(font); }
-  };
-  using FontHandle = toolkit::UniqueHandle<HFONT, nullptr, FontTraits>;
-
   HWND CreateLabel(const toolkit::TControlArgs& args, HFONT font, DWORD style = 0,
                    toolkit::TChildEvents events = {});
 
-  toolkit::IconHandle icon_;  // the 48 × 48 picture of Image1
-  FontHandle titleFont_;      // Label1
-  FontHandle versionFont_;    // Label2
-  FontHandle linkFont_;       // Label5
+  toolkit::IconHandle icon_;         // the 48 × 48 picture of Image1
+  toolkit::FontHandle titleFont_;    // Label1
+  toolkit::FontHandle versionFont_;  // Label2
+  toolkit::FontHandle linkFont_;     // Label5
   HWND Image1 = nullptr;
   HWND Label1 = nullptr;
   HWND Label2 = nullptr;

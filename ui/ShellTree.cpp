@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace ui {
 
@@ -30,9 +31,8 @@ std::string Narrow(const wchar_t* text) {
 std::string TakeStrRet(STRRET& name, LPCITEMIDLIST item) {
   switch (name.uType) {
     case STRRET_WSTR: {
-      std::string text = name.pOleStr ? Narrow(name.pOleStr) : std::string();
-      ::CoTaskMemFree(name.pOleStr);
-      return text;
+      toolkit::TaskMemory<wchar_t> text(name.pOleStr);
+      return text ? Narrow(text.get()) : std::string();
     }
     case STRRET_OFFSET:
       return reinterpret_cast<const char*>(item) + name.uOffset;
@@ -56,7 +56,7 @@ HIMAGELIST SystemSmallImages(LPCITEMIDLIST item) {
 HWND TShellTreeView::Create(HWND parent, const toolkit::TControlArgs& args) {
   if (FAILED(::SHGetDesktopFolder(desktop_.put())) || !desktop_)
     throw std::runtime_error("デスクトップのフォルダを開けませんでした");
-  TPidl desktopPidl;
+  toolkit::ItemIdList desktopPidl;
   if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, desktopPidl.put())) ||
       !desktopPidl)
     throw std::runtime_error("デスクトップのフォルダを開けませんでした");
@@ -93,7 +93,8 @@ TShellTreeView::TNode* TShellTreeView::NodeOf(HTREEITEM item) const {
   return reinterpret_cast<TNode*>(tvi.lParam);
 }
 
-HTREEITEM TShellTreeView::InsertNode(HTREEITEM parent, TPidl absolute, bool hasSubFolders) {
+HTREEITEM TShellTreeView::InsertNode(HTREEITEM parent, toolkit::ItemIdList absolute,
+                                     bool hasSubFolders) {
   SHFILEINFOA closed = {};
   ::SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute.get()), 0, &closed, sizeof closed,
                    SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
@@ -133,28 +134,27 @@ void TShellTreeView::FillChildren(HTREEITEM item) {
       folder = boundFolder.get();
   }
 
-  std::vector<TPidl> children;
+  std::vector<toolkit::ItemIdList> children;
   toolkit::ComRef<IEnumIDList> list;
   // S_FALSE with no list is the shell's way of saying "nothing there" (an empty
   // drive, a folder one may not read).
   if (folder && folder->EnumObjects(hwnd_, SHCONTF_FOLDERS, list.put()) == S_OK && list) {
-    LPITEMIDLIST child = nullptr;
+    toolkit::ItemIdList child;
     ULONG fetched = 0;
-    while (list->Next(1, &child, &fetched) == S_OK && fetched == 1) {
-      children.emplace_back(child);
-      child = nullptr;
-    }
+    while (list->Next(1, child.put(), &fetched) == S_OK && fetched == 1)
+      children.push_back(std::move(child));
   }
-  std::stable_sort(children.begin(), children.end(), [folder](const TPidl& a, const TPidl& b) {
-    HRESULT hr = folder->CompareIDs(0, a.get(), b.get());
-    return SUCCEEDED(hr) && static_cast<short>(HRESULT_CODE(hr)) < 0;
-  });
+  std::stable_sort(children.begin(), children.end(),
+                   [folder](const toolkit::ItemIdList& a, const toolkit::ItemIdList& b) {
+                     HRESULT hr = folder->CompareIDs(0, a.get(), b.get());
+                     return SUCCEEDED(hr) && static_cast<short>(HRESULT_CODE(hr)) < 0;
+                   });
 
-  for (TPidl& child : children) {
+  for (toolkit::ItemIdList& child : children) {
     LPCITEMIDLIST relative = child.get();
     SFGAOF attributes = SFGAO_HASSUBFOLDER;
     if (FAILED(folder->GetAttributesOf(1, &relative, &attributes))) attributes = 0;
-    TPidl absolute(::ILCombine(node->Absolute.get(), child.get()));
+    toolkit::ItemIdList absolute(::ILCombine(node->Absolute.get(), child.get()));
     if (!absolute) continue;
     InsertNode(item, std::move(absolute), (attributes & SFGAO_HASSUBFOLDER) != 0);
   }
@@ -191,7 +191,7 @@ std::string TShellTreeView::SelectedPath() const { return PathOf(Selected()); }
 bool TShellTreeView::SelectPath(const std::string& path) {
   if (!desktop_ || !root_) return false;
   std::wstring wide = Widen(path);
-  TPidl target;
+  toolkit::ItemIdList target;
   if (FAILED(desktop_->ParseDisplayName(hwnd_, nullptr, &wide[0], nullptr, target.put(),
                                         nullptr)) ||
       !target)

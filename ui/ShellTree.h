@@ -12,42 +12,13 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "toolkit/ComRef.h"
 #include "toolkit/Controls.h"
+#include "toolkit/Handle.h"
 
 namespace ui {
-
-// An item ID list the shell handed over; freed with the shell's task allocator.
-class TPidl {
-public:
-  TPidl() noexcept = default;
-  explicit TPidl(LPITEMIDLIST p) noexcept : p_(p) {}
-  ~TPidl() { reset(); }
-  TPidl(TPidl&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-  TPidl& operator=(TPidl&& o) noexcept {
-    if (this != &o) reset(std::exchange(o.p_, nullptr));
-    return *this;
-  }
-  TPidl(const TPidl&) = delete;
-  TPidl& operator=(const TPidl&) = delete;
-
-  LPITEMIDLIST get() const noexcept { return p_; }
-  explicit operator bool() const noexcept { return p_ != nullptr; }
-  LPITEMIDLIST* put() noexcept {
-    reset();
-    return &p_;
-  }
-  void reset(LPITEMIDLIST p = nullptr) noexcept {
-    if (p_) ::CoTaskMemFree(p_);
-    p_ = p;
-  }
-
-private:
-  LPITEMIDLIST p_ = nullptr;
-};
 
 class TShellTreeView {
 public:
@@ -81,11 +52,11 @@ public:
 
 private:
   struct TNode {
-    TPidl Absolute;       // relative to the desktop; empty for the desktop itself
-    bool Filled = false;  // the sub-folders were enumerated
+    toolkit::ItemIdList Absolute;  // relative to the desktop; empty for the desktop itself
+    bool Filled = false;           // the sub-folders were enumerated
   };
   TNode* NodeOf(HTREEITEM item) const;
-  HTREEITEM InsertNode(HTREEITEM parent, TPidl absolute, bool hasSubFolders);
+  HTREEITEM InsertNode(HTREEITEM parent, toolkit::ItemIdList absolute, bool hasSubFolders);
   std::string ParsingName(LPCITEMIDLIST absolute) const;
   void SelectUnderPointer();
 

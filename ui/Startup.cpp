@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "toolkit/ComRef.h"
+#include "toolkit/Handle.h"
 #include "toolkit/Paths.h"
 
 namespace ui {
@@ -18,23 +19,6 @@ bool IsFile(const std::string& path) {
   DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
-
-// An item-id list handed out by the shell, given back to the allocator it came from.
-class ShellItemList {
-public:
-  explicit ShellItemList(IMalloc* allocator) : allocator_(allocator) {}
-  ~ShellItemList() {
-    if (list_) allocator_->Free(list_);
-  }
-  ShellItemList(const ShellItemList&) = delete;
-  ShellItemList& operator=(const ShellItemList&) = delete;
-  LPITEMIDLIST* put() { return &list_; }
-  LPCITEMIDLIST get() const { return list_; }
-
-private:
-  IMalloc* allocator_;
-  LPITEMIDLIST list_ = nullptr;
-};
 
 int ShowCommandOf(TWindowState state) {
   switch (state) {
@@ -58,9 +42,7 @@ std::wstring Widen(const std::string& text) {
 std::string GetStartupFolder(HWND owner) {
   if (g_startupFolderOverride) return *g_startupFolderOverride;
 
-  toolkit::ComRef<IMalloc> allocator;
-  if (::SHGetMalloc(allocator.put()) != S_OK || !allocator) return std::string();
-  ShellItemList list(allocator.get());
+  toolkit::ItemIdList list;
   if (::SHGetSpecialFolderLocation(owner, CSIDL_STARTUP, list.put()) != S_OK || !list.get())
     return std::string();
   char buffer[MAX_PATH + 1] = {};

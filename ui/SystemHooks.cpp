@@ -1,5 +1,7 @@
 #include "ui/SystemHooks.h"
 
+#include "toolkit/Handle.h"
+
 namespace ui {
 
 TShellOpen SystemShellOpen() {
@@ -13,7 +15,7 @@ TShellOpen SystemShellOpen() {
 TShellExecuteEx SystemShellExecuteEx() {
   return [](SHELLEXECUTEINFOA& info) {
     ::ShellExecuteExA(&info);
-    if (info.hProcess) ::CloseHandle(info.hProcess);  // asked for, never used
+    toolkit::KernelHandle process(info.hProcess);  // asked for, never used
   };
 }
 

@@ -169,14 +169,13 @@ TEST(BadFiles, ReadOnlyProgramFolderAtTheEndIsReportedAndTheFilesStayWhole) {
   std::string command = "\"" + exe + "\"";
   ASSERT_TRUE(::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                                dir.c_str(), &si, &pi));
+  const testsupport::StartedProcess started(pi);
   HWND main = WaitForWindow(pi.dwProcessId, "TForm1");
   const bool shown = main && BecomesVisible(main);
   if (shown) ::PostMessageA(main, WM_CLOSE, 0, 0);
   const std::string box = shown ? AnswerBox(pi.dwProcessId) : std::string("(no window)");
   const bool ended = Ended(pi);
   if (!ended) ::TerminateProcess(pi.hProcess, 1);
-  ::CloseHandle(pi.hProcess);
-  ::CloseHandle(pi.hThread);
 
   EXPECT_EQ(0u, box.find("ファイル " + list + " を作成できません")) << box;
   EXPECT_TRUE(ended);

@@ -12,6 +12,7 @@
 
 #include "ProgramRun.h"
 #include "TestSupport.h"
+#include "toolkit/FindFile.h"
 #include "toolkit/Handle.h"
 
 using programrun::Program;
@@ -56,14 +57,12 @@ const char kUsage[] = "使い方: Vantry.exe /export list|log ファイル名.cs
 // Every file of a folder (not of its subfolders) with its bytes.
 std::map<std::string, std::string> FolderContents(const std::string& folder) {
   std::map<std::string, std::string> contents;
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return contents;
-  do {
+  toolkit::TFindFile search(folder + "\\*");
+  for (bool more = search.found(); more; more = search.next()) {
+    const WIN32_FIND_DATAA& data = search.data();
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
       contents[data.cFileName] = ReadFileBytes(folder + "\\" + data.cFileName);
-  } while (::FindNextFileA(find, &data));
-  ::FindClose(find);
+  }
   return contents;
 }
 

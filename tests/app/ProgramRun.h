@@ -51,11 +51,9 @@ public:
     if (!::CopyFileA(built.c_str(), exe_.c_str(), FALSE)) ADD_FAILURE() << "no " << built;
   }
   ~Program() {
-    for (PROCESS_INFORMATION& p : started_) {
-      if (::WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(p.hProcess, 1);
-      ::CloseHandle(p.hProcess);
-      ::CloseHandle(p.hThread);
-    }
+    for (const testsupport::StartedProcess& p : started_)
+      if (::WaitForSingleObject(p.process.get(), 0) == WAIT_TIMEOUT)
+        ::TerminateProcess(p.process.get(), 1);
   }
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -76,29 +74,29 @@ public:
   // Runs the program to its end with `arguments`, from the folder `workingDir`.
   Outcome Run(const std::string& arguments, const std::string& workingDir) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    toolkit::KernelHandle readEnd, writeEnd;
     Outcome outcome;
-    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+    if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) {
       ADD_FAILURE() << "no pipe";
       return outcome;
     }
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdError = writeEnd;
-    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd.get();
+    si.hStdOutput = writeEnd.get();
     PROCESS_INFORMATION pi = Launch(arguments, workingDir, si, true);
-    ::CloseHandle(writeEnd);  // the child's copy is the last: reading ends at its end
+    writeEnd.reset();  // the child's copy is the last: reading ends at its end
     if (pi.hProcess && ::WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
       ::GetExitCodeProcess(pi.hProcess, &outcome.exitCode);
     else
       ADD_FAILURE() << "the program did not end: " << arguments;
     char buffer[4096];
     DWORD read = 0;
-    while (pi.hProcess && ::ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    while (pi.hProcess && ::ReadFile(readEnd.get(), buffer, sizeof buffer, &read, nullptr) &&
+           read > 0)
       outcome.errorText.append(buffer, read);
-    ::CloseHandle(readEnd);
     return outcome;
   }
 
@@ -114,13 +112,13 @@ private:
                           workingDir.c_str(), &si, &pi))
       ADD_FAILURE() << "cannot start " << exe_;
     else
-      started_.push_back(pi);
+      started_.emplace_back(pi);
     return pi;
   }
 
   const testsupport::TempDir& dir_;
   std::string exe_;
-  std::vector<PROCESS_INFORMATION> started_;
+  std::vector<testsupport::StartedProcess> started_;  // Start's results are views of these
 };
 
 inline bool BecomesVisible(HWND hwnd, DWORD ms = 20000) {

@@ -76,12 +76,11 @@ TEST(Snapshot, TwoInstancesOfOneProgramGiveTwoRowsAndTwoIdentifiers) {
   std::string command = "\"" + first.path() + "\" 60";
   ASSERT_TRUE(::CreateProcessA(first.path().c_str(), &command[0], nullptr, nullptr, FALSE, 0,
                                nullptr, nullptr, &si, &second));
+  const testsupport::StartedProcess started(second);
   ::Sleep(300);
   Table t;
   t.Refresh();
   ::TerminateProcess(second.hProcess, 0);
-  ::CloseHandle(second.hProcess);
-  ::CloseHandle(second.hThread);
 
   std::vector<int> rows = t.RowsOfPath(first.path());
   ASSERT_EQ(2u, rows.size());
@@ -121,11 +120,10 @@ TEST(Snapshot, ListsSixtyFourBitProcesses) {
   DWORD pid64 = 0;
   for (int i = 0; i < t.pids.Count() && !pid64; ++i) {
     DWORD pid = std::stoul(t.pids[i]);
-    HANDLE h = ::OpenProcess(0x1000, FALSE, pid);
+    toolkit::KernelHandle h(::OpenProcess(0x1000, FALSE, pid));
     if (!h) continue;
     BOOL isWow = TRUE;
-    if (::IsWow64Process(h, &isWow) && !isWow) pid64 = pid;
-    ::CloseHandle(h);
+    if (::IsWow64Process(h.get(), &isWow) && !isWow) pid64 = pid;
   }
   ASSERT_NE(0u, pid64) << "no 64-bit process among " << t.rows.Count() << " rows";
   EXPECT_FALSE(t.rows[t.RowsOfPid(pid64)[0]].Cell(1).empty());

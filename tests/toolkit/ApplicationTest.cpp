@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "toolkit/Application.h"
+#include "toolkit/Handle.h"
 #include "toolkit/Icon.h"
 
 using toolkit::TApplication;
@@ -52,8 +53,7 @@ TEST(Icon, AssignCopiesAndNotifies) {
   source.Clear();
   ICONINFO info = {};
   EXPECT_TRUE(::GetIconInfo(target.Handle(), &info));
-  if (info.hbmColor) ::DeleteObject(info.hbmColor);
-  if (info.hbmMask) ::DeleteObject(info.hbmMask);
+  toolkit::BitmapHandle color(info.hbmColor), mask(info.hbmMask);
   target.Clear();
   target.Clear();  // nothing left: no second notification
   EXPECT_EQ(2, changes);

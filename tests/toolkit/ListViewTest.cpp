@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/Handle.h"
 #include "toolkit/ListView.h"
 
 using toolkit::TListItem;
@@ -48,21 +49,20 @@ TEST(ListViewRows, SortKeepsTheOrderOfEqualRows) {
 namespace {
 
 struct BoundView {
-  HWND parent;
+  toolkit::WindowHandle parent;
   TListView view;
   BoundView() {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
-    parent = ::CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, nullptr,
-                               nullptr, nullptr);
+    parent.reset(::CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 400, 300, nullptr,
+                                   nullptr, nullptr, nullptr));
     // The owner-data view asks its parent for the texts; answer for the test.
-    ::SetWindowLongPtrA(parent, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrA(parent.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     old = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+        ::SetWindowLongPtrA(parent.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
     view.Columns = {{"ファイル名", 100}, {"フルパス", 0, true}, {"", 16}};
-    view.Create(parent, {0, 0, 400, 300}, true);
+    view.Create(parent.get(), {0, 0, 400, 300}, true);
   }
-  ~BoundView() { ::DestroyWindow(parent); }
   static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
     auto* self = reinterpret_cast<BoundView*>(::GetWindowLongPtrA(h, GWLP_USERDATA));
     LRESULT result = 0;
@@ -163,10 +163,10 @@ TEST(ListViewWindow, LongJapaneseTextIsCutAtACharacterBoundary) {
   // The same when the control paints the row with a buffer of its own choosing.
   g_painted = {};
   g_answeringProc = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrA(b.parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
-  ::ShowWindow(b.parent, SW_SHOWNOACTIVATE);
+      ::SetWindowLongPtrA(b.parent.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
+  ::ShowWindow(b.parent.get(), SW_SHOWNOACTIVATE);
   ::RedrawWindow(b.view.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  ::SetWindowLongPtrA(b.parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_answeringProc));
+  ::SetWindowLongPtrA(b.parent.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_answeringProc));
   ASSERT_GT(g_painted.bufferSize, 0) << "the view did not ask for the path while painting";
   EXPECT_EQ(wholeCharacters(static_cast<size_t>(g_painted.bufferSize - 1)), g_painted.text)
       << "buffer of " << g_painted.bufferSize;

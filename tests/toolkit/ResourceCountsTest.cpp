@@ -29,10 +29,10 @@ TEST(ResourceCounts, KernelHandlesFollowOpenAndClose) {
 
 TEST(ResourceCounts, GdiObjectsFollowCreateAndDelete) {
   long before = toolkit::CountResources().Gdi;
-  std::vector<HBRUSH> brushes;
-  for (int i = 0; i < kLeaks; ++i) brushes.push_back(::CreateSolidBrush(RGB(i, 0, 0)));
+  std::vector<toolkit::BrushHandle> brushes;
+  for (int i = 0; i < kLeaks; ++i) brushes.emplace_back(::CreateSolidBrush(RGB(i, 0, 0)));
   long held = toolkit::CountResources().Gdi;
-  for (HBRUSH b : brushes) ::DeleteObject(b);
+  brushes.clear();
   long after = toolkit::CountResources().Gdi;
   EXPECT_EQ(held - before, kLeaks) << toolkit::ResourceCountMethods();
   EXPECT_EQ(after, before);
@@ -41,18 +41,18 @@ TEST(ResourceCounts, GdiObjectsFollowCreateAndDelete) {
 TEST(ResourceCounts, IconsAndMenusAreUserObjects) {
   long before = toolkit::CountResources().User;
   std::vector<toolkit::IconHandle> icons;
-  std::vector<HMENU> menus;
+  std::vector<toolkit::MenuHandle> menus;
   BYTE andBits[32 * 4];
   BYTE xorBits[32 * 4];
   std::memset(andBits, 0xff, sizeof andBits);
   std::memset(xorBits, 0, sizeof xorBits);
   for (int i = 0; i < kLeaks; ++i) {
     icons.emplace_back(::CreateIcon(nullptr, 32, 32, 1, 1, andBits, xorBits));
-    menus.push_back(::CreatePopupMenu());
+    menus.emplace_back(::CreatePopupMenu());
   }
   long held = toolkit::CountResources().User;
   icons.clear();
-  for (HMENU m : menus) ::DestroyMenu(m);
+  menus.clear();
   long after = toolkit::CountResources().User;
   EXPECT_EQ(held - before, 2 * kLeaks) << toolkit::ResourceCountMethods();
   EXPECT_EQ(after, before);

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "toolkit/Handle.h"
 #include "toolkit/SystemLibrary.h"
 
 TEST(SystemLibrary, LoadsFromTheSystemDirectory) {
-  HMODULE psapi = toolkit::LoadSystemLibrary("psapi.dll");
-  ASSERT_NE(nullptr, psapi);
+  toolkit::ModuleHandle psapi(toolkit::LoadSystemLibrary("psapi.dll"));
+  ASSERT_TRUE(psapi);
   char path[MAX_PATH] = {};
   char system[MAX_PATH] = {};
-  ::GetModuleFileNameA(psapi, path, MAX_PATH);
+  ::GetModuleFileNameA(psapi.get(), path, MAX_PATH);
   ::GetSystemDirectoryA(system, MAX_PATH);
   EXPECT_EQ(0, _strnicmp(path, system, strlen(system))) << path;
-  ::FreeLibrary(psapi);
 }
 
 // A DLL planted beside the program must never be the one loaded.
@@ -20,13 +20,14 @@ TEST(SystemLibrary, IgnoresADllBesideTheProgram) {
   char system[MAX_PATH] = {};
   ::GetSystemDirectoryA(system, MAX_PATH);
   ASSERT_TRUE(::CopyFileA((std::string(system) + "\\psapi.dll").c_str(), planted.c_str(), FALSE));
-  HMODULE module = toolkit::LoadSystemLibrary("vantry-planted.dll");
+  toolkit::ModuleHandle module(toolkit::LoadSystemLibrary("vantry-planted.dll"));
   ::DeleteFileA(planted.c_str());
-  EXPECT_EQ(nullptr, module);
+  EXPECT_FALSE(module);
   // The same name through the ordinary search order would have found it.
   ASSERT_TRUE(::CopyFileA((std::string(system) + "\\psapi.dll").c_str(), planted.c_str(), FALSE));
-  HMODULE ordinary = ::LoadLibraryA("vantry-planted.dll");
-  EXPECT_NE(nullptr, ordinary);
-  if (ordinary) ::FreeLibrary(ordinary);
+  {
+    toolkit::ModuleHandle ordinary(::LoadLibraryA("vantry-planted.dll"));
+    EXPECT_TRUE(ordinary);
+  }  // let go of the file before it is deleted
   ::DeleteFileA(planted.c_str());
 }

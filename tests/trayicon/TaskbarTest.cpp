@@ -110,14 +110,15 @@ TEST_F(TrayTest, MinimizedIconFollowsTheApplicationAndRestoreRaisesTheOwner) {
   Application().Minimize();
   EXPECT_TRUE(tray.TaskTrayIcon().Shown());
 
-  HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
-                                 100, 100, nullptr, nullptr, nullptr, nullptr);
-  ::SetForegroundWindow(other);
-  ASSERT_EQ(other, ::GetForegroundWindow());
+  toolkit::WindowHandle other(::CreateWindowExA(0, "STATIC", "other",
+                                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 100, 100,
+                                                nullptr, nullptr, nullptr, nullptr));
+  ::SetForegroundWindow(other.get());
+  ASSERT_EQ(other.get(), ::GetForegroundWindow());
   Application().Restore();
   EXPECT_FALSE(tray.TaskTrayIcon().Shown());
   EXPECT_EQ(owner.WindowHandle(), ::GetForegroundWindow());
-  ::DestroyWindow(other);
+  other.reset();
   // Leave no window of ours shown or active for the end of the program.
   ::ShowWindow(Application().Handle(), SW_HIDE);
 }
@@ -299,6 +300,7 @@ struct FramesModule {
 std::string IconPixels(HICON icon) {
   ICONINFO info = {};
   if (!::GetIconInfo(icon, &info)) return "";
+  toolkit::BitmapHandle color(info.hbmColor), mask(info.hbmMask);
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = 16;
@@ -306,11 +308,7 @@ std::string IconPixels(HICON icon) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   std::string bits(16 * 16 * 4, '\0');
-  HDC dc = ::GetDC(nullptr);
-  ::GetDIBits(dc, info.hbmColor, 0, 16, &bits[0], &bi, DIB_RGB_COLORS);
-  ::ReleaseDC(nullptr, dc);
-  if (info.hbmColor) ::DeleteObject(info.hbmColor);
-  if (info.hbmMask) ::DeleteObject(info.hbmMask);
+  ::GetDIBits(toolkit::WindowDC(nullptr).get(), color.get(), 0, 16, &bits[0], &bi, DIB_RGB_COLORS);
   return bits;
 }
 

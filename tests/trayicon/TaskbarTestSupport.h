@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "toolkit/Component.h"
+#include "toolkit/Handle.h"
 #include "trayicon/ShellSeam.h"
 
 namespace taskbartest {
@@ -45,11 +46,10 @@ public:
   WindowForm()
       : hwnd_(::CreateWindowExA(0, "STATIC", "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
                                 200, 100, nullptr, nullptr, nullptr, nullptr)) {}
-  ~WindowForm() override { ::DestroyWindow(hwnd_); }
-  HWND__* WindowHandle() const override { return hwnd_; }
+  HWND__* WindowHandle() const override { return hwnd_.get(); }
 
 private:
-  HWND hwnd_;
+  toolkit::WindowHandle hwnd_;
 };
 
 }  // namespace taskbartest

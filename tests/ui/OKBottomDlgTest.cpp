@@ -66,11 +66,10 @@ TEST(AboutDialog, TheLinkIsBlueUnderlinedWithAHandPointer) {
   ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(link, WM_GETFONT, 0, 0)), sizeof font, &font);
   EXPECT_TRUE(font.lfUnderline);
 
-  HDC dc = ::GetDC(link);
-  ::SendMessageA(dialog.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+  toolkit::WindowDC dc(link);
+  ::SendMessageA(dialog.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
                  reinterpret_cast<LPARAM>(link));
-  EXPECT_EQ(RGB(0, 0, 255), ::GetTextColor(dc));
-  ::ReleaseDC(link, dc);
+  EXPECT_EQ(RGB(0, 0, 255), ::GetTextColor(dc.get()));
 
   EXPECT_TRUE(::SendMessageA(dialog.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link),
                              MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
