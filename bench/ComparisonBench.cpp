@@ -5,28 +5,21 @@
 // it also times, once per size, a search of the list from the top for every process.
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "monitor/Comparison.h"
 #include "store/DataFiles.h"
+#include "bench/Timing.h"
 #include "store/LineBuffer.h"
 #include "store/TextFile.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Milliseconds;
 
 constexpr int kProcesses = 300;
-
-template <typename F>
-double Milliseconds(F&& run) {
-  auto start = Clock::now();
-  run();
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 std::string Name(int i) { return "Program" + std::to_string(i) + ".exe"; }
 std::string Path(int i) {

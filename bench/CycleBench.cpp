@@ -13,7 +13,6 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +21,7 @@
 #include <vector>
 
 #include "bench/Sleepers.h"
+#include "bench/Timing.h"
 #include "monitor/FileFacts.h"
 #include "monitor/Snapshot.h"
 #include "toolkit/Handle.h"
@@ -29,20 +29,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  size_t n = times.size();
-  return n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
-}
-
-template <typename F>
-double Milliseconds(F&& run) {
-  auto start = Clock::now();
-  run();
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using bench::Median;
+using bench::Milliseconds;
+using bench::Result;
 
 // The medians of `runs` timed runs of `work` and of the bare walk, taken in turns:
 // the machine is shared, so a run that another program interrupts says nothing
@@ -110,10 +99,6 @@ void FillProcessList(toolkit::TListView& list, int programs,
     list.Add("Program" + std::to_string(i) + ".exe").SubItems = {
         path, modified, "2023/5/6 7:08:10", "2024/6/7 8:09:10", i % 10 == 0 ? "よく使う" : ""};
   }
-}
-
-void Result(const char* name, double value, const char* unit) {
-  std::printf("RESULT|%s|%.3f|%s\n", name, value, unit);
 }
 
 }  // namespace

@@ -61,6 +61,7 @@ for ((i = 1; i <= repeat; i++)); do
   bench 900 CycleBench.exe 20 30
   bench 900 StartupBench.exe "$rows"
   bench 300 ListViewBench.exe 100000
+  bench 600 JournalBench.exe 20 30
 done
 
 # CPU of the program sitting in the tray: GetProcessTimes from the driver, and the

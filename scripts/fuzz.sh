@@ -9,7 +9,7 @@
 #                                   keeping what it learns in <build>/fuzz/corpus/
 #   ... [TARGET...]                 only these targets (LineBufferFuzz, OldSettingsFuzz,
 #                                   RecordsFuzz, SettingsIniFuzz, Cp932Fuzz,
-#                                   CsvFuzz)
+#                                   CsvFuzz, RunJournalFuzz)
 #
 # An input that fails a check, crashes, leaks, runs longer than 10 s or needs more
 # than 512 MB is written to <build>/fuzz/artifacts/ and the script fails. Inputs
@@ -27,7 +27,9 @@ if [ "${1:-}" = "--long" ]; then
   if [[ "${1:-}" =~ ^[0-9]+$ ]]; then seconds=$1; shift; fi
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(LineBufferFuzz OldSettingsFuzz RecordsFuzz SettingsIniFuzz Cp932Fuzz CsvFuzz)
+[ ${#targets[@]} -gt 0 ] ||
+  targets=(LineBufferFuzz OldSettingsFuzz RecordsFuzz SettingsIniFuzz Cp932Fuzz CsvFuzz
+           RunJournalFuzz)
 
 out="$build/fuzz"
 if [ ! -f "$out/build.ninja" ]; then

@@ -51,9 +51,10 @@ private:
 };
 
 void ReadCurrentForm(const std::string& path, size_t fileBytes, const TSettingsControls& c,
-                     const TNotice& notice) {
+                     const TNotice& notice, TSettingsFileState& state) {
   const TFileProfile profile(path, fileBytes);
   const TCurrentSettings settings = ReadCurrentSettings(profile);
+  state.Journal = ReadJournalSettings(profile);
   // A flag that is off in the file leaves its box alone: switching a box runs its
   // click handler, and the registration must not run for a setting that is off.
   if (settings.StartInTray) c.CheckBox3.SetChecked(true);
@@ -108,6 +109,7 @@ bool WriteProfileKey(const char* section, const char* key, const char* value,
 void ReadSettings(const std::string& iniPath, TLineBuffer& Memo2, const TSettingsControls& controls,
                   const TNotice& notice, TSettingsFileState& state) {
   state.Loaded = false;
+  state.Journal = TJournalSettings();
   if (!IsExistingFile(iniPath)) {
     state.Loaded = true;  // nothing there that the write could destroy
     return;
@@ -122,7 +124,7 @@ void ReadSettings(const std::string& iniPath, TLineBuffer& Memo2, const TSetting
       state.Loaded = bytes.empty();
       return;
     case TSettingsForm::Current:
-      ReadCurrentForm(iniPath, bytes.size(), controls, notice);
+      ReadCurrentForm(iniPath, bytes.size(), controls, notice, state);
       break;
     default:
       ApplyOldForm(ReadOldSettings(form, Memo2), controls);
@@ -161,6 +163,9 @@ void WriteSettings(const std::string& iniPath, TLineBuffer& Memo2,
   put("Ignore", "ListCout", std::to_string(folders.Count()));
   for (int n = 0; n < folders.Count(); ++n)
     put("Ignore", ("Path" + std::to_string(n)).c_str(), folders[n].Caption);
+  // Last, so that everything before it is byte for byte what earlier versions wrote.
+  put(kJournalSection, "Enabled", state.Journal.Enabled ? "1" : "0");
+  put(kJournalSection, "MaxKB", std::to_string(state.Journal.MaxKB));
 }
 
 }  // namespace store

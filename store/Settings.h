@@ -9,6 +9,7 @@
 //   [Compare]     DeleteCheck, Notice
 //   [Integer]     Interval, Log
 //   [Ignore]      ListCout (sic: other versions read this very name), Path0, Path1, ...
+//   [RunJournal]  Enabled, MaxKB (the run journal; older versions pass it over)
 //
 // The writer empties the file first, so a file it wrote begins with the line
 // "[Information]", and that first line alone tells the reader the form. The older
@@ -19,6 +20,7 @@
 #include <string>
 
 #include "store/LineBuffer.h"
+#include "store/SettingsForm.h"
 #include "toolkit/Controls.h"
 #include "toolkit/ListView.h"
 
@@ -44,6 +46,10 @@ struct TSettingsControls {
 // is copied aside to Inf.ini.bak before the write replaces it.
 struct TSettingsFileState {
   bool Loaded = false;
+  // The settings that no control shows live here from the read to the write:
+  // as the file had them, or the defaults when it had none (the write always
+  // writes them).
+  TJournalSettings Journal;
 };
 
 // Shows a plain notice (a message box with OK only) and returns when it is closed.

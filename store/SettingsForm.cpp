@@ -7,6 +7,7 @@
 namespace store {
 
 const char kMissingFolder[] = "<>";
+const char kJournalSection[] = "RunJournal";
 
 namespace {
 
@@ -36,6 +37,15 @@ TCurrentSettings ReadCurrentSettings(const TProfileSource& source) {
   s.Interval = ReadProfileInteger(source, "Integer", "Interval", kDefaultInterval);
   s.Log = ReadProfileInteger(source, "Integer", "Log", kDefaultLogRows);
   s.ListCount = ReadProfileInteger(source, "Ignore", "ListCout", 0);
+  return s;
+}
+
+TJournalSettings ReadJournalSettings(const TProfileSource& source) {
+  TJournalSettings s;
+  s.Enabled = ReadProfileInteger(source, kJournalSection, "Enabled", 1) != 0;
+  s.MaxKB = std::min(std::max(ReadProfileInteger(source, kJournalSection, "MaxKB", s.MaxKB),
+                              kMinJournalKB),
+                     kMaxJournalKB);
   return s;
 }
 

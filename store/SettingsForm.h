@@ -47,6 +47,21 @@ struct TCurrentSettings {
   int ListCount = 0;
 };
 
+// The run journal's settings, in a section of their own that older versions pass
+// over: [RunJournal] Enabled (on unless it reads as 0) and MaxKB, the size in KiB
+// past which the file is renamed and a new one begun (10,240 when absent or no
+// integer, brought into 1 to 1,048,576 otherwise).
+struct TJournalSettings {
+  bool Enabled = true;
+  int MaxKB = 10240;
+  bool operator==(const TJournalSettings& o) const {
+    return Enabled == o.Enabled && MaxKB == o.MaxKB;
+  }
+};
+extern const char kJournalSection[];  // "RunJournal"
+constexpr int kMinJournalKB = 1;
+constexpr int kMaxJournalKB = 1024 * 1024;
+
 // An integer key (ParseProfileInteger), or `fallback` when it is absent or no integer.
 int ReadProfileInteger(const TProfileSource& source, const char* section, const char* key,
                        int fallback);
@@ -55,6 +70,8 @@ bool ReadProfileFlag(const TProfileSource& source, const char* section, const ch
 
 // Every setting but the folders, in the order the keys are read.
 TCurrentSettings ReadCurrentSettings(const TProfileSource& source);
+
+TJournalSettings ReadJournalSettings(const TProfileSource& source);
 
 // The n of a key named "Path" + n as the profile functions would find it when
 // asked for "Path" + n: blanks around it and letter case not mattering, n in

@@ -4,12 +4,28 @@
 
 namespace toolkit {
 
-std::wstring Widen(const std::string& text) {
+namespace {
+
+std::wstring WidenFrom(UINT codePage, const std::string& text) {
   const int size = static_cast<int>(text.size());
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  const int n = ::MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], n);
+  if (n > 0) ::MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], n);
   return wide;
+}
+
+}  // namespace
+
+std::wstring Widen(const std::string& text) { return WidenFrom(CP_ACP, text); }
+
+std::wstring WidenUtf8(const std::string& utf8) { return WidenFrom(CP_UTF8, utf8); }
+
+std::string Utf8Of(const std::wstring& text) {
+  const int size = static_cast<int>(text.size());
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &utf8[0], n, nullptr, nullptr);
+  return utf8;
 }
 
 std::string Narrow(const wchar_t* text) {

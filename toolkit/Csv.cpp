@@ -6,8 +6,18 @@ const char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
 namespace {
 
-void AppendField(std::string& out, const std::string& field) {
-  if (field.find_first_of(",\"\r\n") == std::string::npos) {
+void AppendCp932Record(std::string& out, const std::vector<std::string>& cells,
+                       Cp932PairDecoder decode) {
+  std::vector<std::string> fields;
+  fields.reserve(cells.size());
+  for (const std::string& cell : cells) fields.push_back(Cp932ToUtf8(cell, decode));
+  AppendCsvRecord(out, fields);
+}
+
+}  // namespace
+
+void AppendCsvField(std::string& out, const std::string& field, bool quote) {
+  if (!quote && field.find_first_of(",\"\r\n") == std::string::npos) {
     out += field;
     return;
   }
@@ -19,16 +29,6 @@ void AppendField(std::string& out, const std::string& field) {
   out += '"';
 }
 
-void AppendCp932Record(std::string& out, const std::vector<std::string>& cells,
-                       Cp932PairDecoder decode) {
-  std::vector<std::string> fields;
-  fields.reserve(cells.size());
-  for (const std::string& cell : cells) fields.push_back(Cp932ToUtf8(cell, decode));
-  AppendCsvRecord(out, fields);
-}
-
-}  // namespace
-
 void AppendCsvRecord(std::string& out, const std::vector<std::string>& utf8Fields) {
   if (utf8Fields.size() == 1 && utf8Fields[0].empty()) {
     out += "\"\"\r\n";
@@ -36,7 +36,7 @@ void AppendCsvRecord(std::string& out, const std::vector<std::string>& utf8Field
   }
   for (size_t n = 0; n < utf8Fields.size(); ++n) {
     if (n > 0) out += ',';
-    AppendField(out, utf8Fields[n]);
+    AppendCsvField(out, utf8Fields[n]);
   }
   out += "\r\n";
 }

@@ -21,6 +21,10 @@ namespace toolkit {
 // EF BB BF, the byte-order mark that opens a UTF-8 file.
 extern const char kUtf8ByteOrderMark[];
 
+// Appends one UTF-8 field, quoted as needed or when `quote` asks for it (a file
+// whose lines must show where they end quotes its last field always).
+void AppendCsvField(std::string& out, const std::string& utf8Field, bool quote = false);
+
 // Appends one record of UTF-8 fields, quoted as needed, and its CR LF.
 void AppendCsvRecord(std::string& out, const std::vector<std::string>& utf8Fields);
 

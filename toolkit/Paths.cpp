@@ -30,4 +30,19 @@ std::string ExecutablePath() {
 
 std::string ProgramFolder() { return FolderOf(ExecutablePath()); }
 
+std::wstring ProgramFolderWide() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (n == 0) return std::wstring();
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);  // cut: a folder deeper than MAX_PATH
+  }
+  const size_t cut = path.find_last_of(L'\\');
+  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
 }  // namespace toolkit

@@ -20,4 +20,8 @@ std::string FolderOf(const std::string& path);
 std::string ExecutablePath();
 std::string ProgramFolder();
 
+// The same folder in UTF-16, whole whatever characters and length it has: the
+// files that hold Unicode paths are opened with it.
+std::wstring ProgramFolderWide();
+
 }  // namespace toolkit

@@ -328,3 +328,67 @@ TEST(SettingsWrite, EmptyingFailsBeforeAnyKeyIsWritten) {
   }
   EXPECT_EQ(0, keys);
 }
+
+TEST(SettingsJournal, AbsentItIsOnAt10MBAndTheWriteAddsItsSectionAfterTheOthers) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  SettingsTab first;
+  first.ListView4.Add("C:\\Temp\\");
+  first.Read(path);
+  EXPECT_EQ(store::TJournalSettings(), first.state.Journal);
+  EXPECT_TRUE(first.state.Journal.Enabled);
+  EXPECT_EQ(10240, first.state.Journal.MaxKB);
+  first.Write(path);
+  const std::string written = ReadFileBytes(path);
+  const std::string section = "[RunJournal]\r\nEnabled=1\r\nMaxKB=10240\r\n";
+  ASSERT_EQ(written.size() - section.size(), written.find(section)) << written;
+
+  // A file of a version that knew no journal: what it holds is written as it was.
+  const std::string older = written.substr(0, written.size() - section.size());
+  EXPECT_EQ("Path0=C:\\Temp\\\r\n", older.substr(older.size() - 16));
+  WriteFileBytes(path, older);
+  SettingsTab second;
+  second.Read(path);
+  EXPECT_EQ(store::TJournalSettings(), second.state.Journal);
+  second.Write(path);
+  EXPECT_EQ(written, ReadFileBytes(path));
+}
+
+TEST(SettingsJournal, ValuesReadBackAsWrittenAndAreBroughtIntoRange) {
+  struct Case {
+    const char* lines;
+    bool enabled;
+    int maxKB;
+  } cases[] = {{"Enabled=0\r\nMaxKB=2048\r\n", false, 2048},
+               {"enabled=0x0\r\nmaxkb=0x10\r\n", false, 16},
+               {"Enabled=2\r\nMaxKB=0\r\n", true, 1},
+               {"Enabled=no\r\nMaxKB=99999999\r\n", true, 1024 * 1024},
+               {"MaxKB=ten\r\n", true, 10240}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    TempDir dir;
+    const std::string path = store::SettingsPath(dir.path());
+    WriteFileBytes(path, CurrentForm("", "", "") + "[RunJournal]\r\n" + c.lines);
+    SettingsTab tab;
+    tab.Read(path);
+    EXPECT_EQ(c.enabled, tab.state.Journal.Enabled);
+    EXPECT_EQ(c.maxKB, tab.state.Journal.MaxKB);
+    tab.Write(path);
+    EXPECT_EQ(c.enabled ? "1" : "0", Value(path, "RunJournal", "Enabled"));
+    EXPECT_EQ(std::to_string(c.maxKB), Value(path, "RunJournal", "MaxKB"));
+    SettingsTab again;
+    again.Read(path);
+    EXPECT_EQ(tab.state.Journal, again.state.Journal);
+  }
+  // The section alone is enough; an older form has none, and the same reading
+  // gives the defaults again.
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  WriteFileBytes(path, "[Information]\r\n[RunJournal]\r\nEnabled=0\r\n");
+  SettingsTab tab;
+  tab.Read(path);
+  EXPECT_FALSE(tab.state.Journal.Enabled);
+  WriteFileBytes(path, "Ver1.20\r\n0\r\n0\r\n0\r\n10\r\n100\r\n");
+  tab.Read(path);
+  EXPECT_TRUE(tab.state.Journal.Enabled);
+}

@@ -18,3 +18,13 @@ TEST(AnsiText, FileNamesCompareWithoutLetterCaseButByCharacter) {
   EXPECT_TRUE(toolkit::SameFileName("ａｂ.csv", "ＡＢ.csv"));
   EXPECT_FALSE(toolkit::SameFileName("ソ.csv", "ゾ.csv"));
 }
+
+TEST(AnsiText, Utf16AndUtf8GoThereAndBackAndBrokenSequencesCostOneReplacement) {
+  const std::wstring wide = L"C:\\\uAE40\uBBFC\uC900\\caf\u00E9 \U0001F600.exe";
+  const std::string utf8 = toolkit::Utf8Of(wide);
+  EXPECT_EQ("C:\\\xEA\xB9\x80\xEB\xAF\xBC\xEC\xA4\x80\\caf\xC3\xA9 \xF0\x9F\x98\x80.exe", utf8);
+  EXPECT_EQ(wide, toolkit::WidenUtf8(utf8));
+  EXPECT_EQ("a\xEF\xBF\xBD" "b", toolkit::Utf8Of(std::wstring(L"a") + wchar_t(0xD800) + L"b"));
+  EXPECT_EQ(L"a\uFFFDb", toolkit::WidenUtf8("a\xE3\x81" "b"));
+  EXPECT_EQ("", toolkit::Utf8Of(L""));
+}

@@ -67,6 +67,15 @@ TEST(Csv, FieldsWithCommasQuotesOrLineBreaksAreQuotedAndEmptyFieldsStayEmpty) {
             csv);
 }
 
+TEST(Csv, AFieldIsQuotedWhenAskedEvenIfItNeedNotBe) {
+  std::string out;
+  toolkit::AppendCsvField(out, "plain", true);
+  toolkit::AppendCsvField(out, "", true);
+  toolkit::AppendCsvField(out, "a\"b", true);
+  toolkit::AppendCsvField(out, "plain");
+  EXPECT_EQ("\"plain\"\"\"\"a\"\"b\"plain", out);
+}
+
 TEST(Csv, ARecordOfOneEmptyFieldIsNoEmptyLine) {
   std::string out;
   toolkit::AppendCsvRecord(out, {""});

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "JournalSamples.h"
+#include "TestSupport.h"
+#include "store/RunJournal.h"
+#include "toolkit/AnsiText.h"
+#include "toolkit/Handle.h"
+
+using testsupport::TempDir;
+
+namespace {
+
+store::TJournalLine Line(int pid) {
+  store::TJournalLine line = testsupport::StartLine(pid, "VM\\user");
+  line.Path = u8"C:\\김민준\\a.exe";
+  return line;
+}
+
+std::string Bytes(const std::wstring& path) {
+  toolkit::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+  if (!file) return "(none)";
+  std::string bytes;
+  char chunk[65536];
+  DWORD read = 0;
+  while (::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
+    bytes.append(chunk, read);
+  return bytes;
+}
+
+void Put(const std::wstring& path, const std::string& bytes) {
+  toolkit::FileHandle file(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  ASSERT_TRUE(file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                  &written, nullptr));
+}
+
+bool Exists(const std::wstring& path) {
+  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A folder whose name no code page but Unicode holds, inside the test's own.
+struct UnicodeFolder {
+  TempDir dir;
+  std::wstring path = toolkit::Widen(dir.path()) + L"\\\uAE40\uBBFC\uC900 caf\u00E9 \U0001F600";
+  UnicodeFolder() { ::CreateDirectoryW(path.c_str(), nullptr); }
+  std::wstring Journal() const { return store::RunJournalPath(path); }
+};
+
+}  // namespace
+
+TEST(RunJournal, ANewFileHasItsHeaderAndEachLineIsInTheFileOnceAppended) {
+  UnicodeFolder folder;
+  EXPECT_EQ(folder.path + L"\\RunJournal.csv", folder.Journal());
+  store::TRunJournal journal(folder.Journal(), store::kDefaultJournalLimitBytes);
+  ASSERT_TRUE(journal.Append(Line(1)));
+  // Read while the writer still holds the file open.
+  EXPECT_EQ(store::JournalHeader() + store::FormatJournalLine(Line(1)), Bytes(folder.Journal()));
+  ASSERT_TRUE(journal.Append(Line(2)));
+  EXPECT_EQ((std::vector<store::TJournalLine>{Line(1), Line(2)}),
+            store::ReadJournalFile(folder.Journal()));
+  // Another program may read it but not write it.
+  EXPECT_EQ(INVALID_HANDLE_VALUE,
+            ::CreateFileW(folder.Journal().c_str(), GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+TEST(RunJournal, ALaterSessionEndsACutLastLineBeforeWritingWholeLines) {
+  UnicodeFolder folder;
+  const std::string before = store::JournalHeader() + store::FormatJournalLine(Line(1));
+  const std::string cutLine = store::FormatJournalLine(Line(2));
+  for (const size_t cut : {size_t{5}, cutLine.size() - 3, cutLine.size() - 1}) {
+    SCOPED_TRACE(cut);
+    Put(folder.Journal(), before + cutLine.substr(0, cut));
+    EXPECT_EQ(std::vector<store::TJournalLine>{Line(1)}, store::ReadJournalFile(folder.Journal()));
+    {
+      store::TRunJournal journal(folder.Journal(), store::kDefaultJournalLimitBytes);
+      ASSERT_TRUE(journal.Append(Line(3)));
+    }
+    const bool lone = cut == cutLine.size() - 1;  // only the LF was missing
+    EXPECT_EQ(before + cutLine.substr(0, cut) + (lone ? "\n" : "\r\n") +
+                  store::FormatJournalLine(Line(3)),
+              Bytes(folder.Journal()));
+    EXPECT_EQ(lone ? (std::vector<store::TJournalLine>{Line(1), Line(2), Line(3)})
+                   : (std::vector<store::TJournalLine>{Line(1), Line(3)}),
+              store::ReadJournalFile(folder.Journal()));
+  }
+  // A header cut by a crash is written again.
+  Put(folder.Journal(), store::JournalHeader().substr(0, 7));
+  {
+    store::TRunJournal journal(folder.Journal(), store::kDefaultJournalLimitBytes);
+    ASSERT_TRUE(journal.Append(Line(4)));
+  }
+  EXPECT_EQ(store::JournalHeader() + store::FormatJournalLine(Line(4)), Bytes(folder.Journal()));
+}
+
+TEST(RunJournal, PastItsLimitTheFileMovesToDotOneAndFiveEarlierFilesAreKept) {
+  UnicodeFolder folder;
+  const uint64_t limit = 1000;
+  const std::string header = store::JournalHeader();
+  {
+    store::TRunJournal journal(folder.Journal(), limit);
+    // Two-digit identifiers: every line has the same length. The lines of a
+    // cycle come together, and a file may end within them.
+    for (int first = 10; first <= 79; first += 7) {
+      std::vector<store::TJournalLine> cycle;
+      for (int pid = first; pid < first + 7 && pid <= 79; ++pid) cycle.push_back(Line(pid));
+      ASSERT_TRUE(journal.Append(cycle));
+    }
+  }
+  EXPECT_EQ(folder.path + L"\\RunJournal.3.csv", store::RotatedJournalPath(folder.Journal(), 3));
+  EXPECT_FALSE(Exists(store::RotatedJournalPath(folder.Journal(), 6)));
+  // Oldest to newest, the kept lines are the last ones written, none twice.
+  std::vector<std::wstring> files;
+  for (int n = store::kJournalFilesKept; n >= 1; --n)
+    files.push_back(store::RotatedJournalPath(folder.Journal(), n));
+  files.push_back(folder.Journal());
+  int expected = 0;
+  for (const std::wstring& file : files) {
+    const std::string bytes = Bytes(file);
+    EXPECT_EQ(0u, bytes.find(header));
+    EXPECT_LE(bytes.size(), limit);
+    const std::vector<store::TJournalLine> lines = store::ReadJournalFile(file);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(header.size() + lines.size() * store::FormatJournalLine(lines[0]).size(), bytes.size());
+    if (expected == 0) expected = std::stoi(lines[0].Pid);
+    for (const auto& line : lines) EXPECT_EQ(std::to_string(expected++), line.Pid);
+  }
+  EXPECT_EQ(80, expected);
+  EXPECT_GT(std::stoi(store::ReadJournalFile(files[0])[0].Pid), 10);  // the oldest were dropped
+}
+
+TEST(RunJournal, ARotationAnotherProgramBlocksLosesNoLine) {
+  UnicodeFolder folder;
+  const std::wstring first = store::RotatedJournalPath(folder.Journal(), 1);
+  Put(first, "kept");
+  store::TRunJournal journal(folder.Journal(), 600);
+  int pid = 0;
+  {
+    // Held without delete sharing: it can neither move nor be replaced.
+    toolkit::FileHandle holder(::CreateFileW(first.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
+    while (Bytes(folder.Journal()).size() < 1500) ASSERT_TRUE(journal.Append(Line(++pid)));
+    EXPECT_EQ("kept", Bytes(first));
+  }
+  ASSERT_TRUE(journal.Append(Line(++pid)));
+  EXPECT_EQ("kept", Bytes(store::RotatedJournalPath(folder.Journal(), 2)));
+  std::vector<store::TJournalLine> all = store::ReadJournalFile(first);
+  for (const auto& line : store::ReadJournalFile(folder.Journal())) all.push_back(line);
+  ASSERT_EQ(static_cast<size_t>(pid), all.size());
+  for (int n = 0; n < pid; ++n) EXPECT_EQ(std::to_string(n + 1), all[n].Pid);
+}
+
+TEST(RunJournal, LinesThatCannotBeWrittenWaitForTheNextAppend) {
+  UnicodeFolder folder;
+  store::TRunJournal journal(folder.Journal(), store::kDefaultJournalLimitBytes);
+  {
+    // Another program holds the file and shares it with nobody.
+    toolkit::FileHandle holder(::CreateFileW(folder.Journal().c_str(), GENERIC_READ, 0, nullptr,
+                                             CREATE_NEW, 0, nullptr));
+    ASSERT_TRUE(holder);
+    EXPECT_FALSE(journal.Append(Line(1)));
+    EXPECT_FALSE(journal.Append(Line(2)));
+    EXPECT_EQ(2u, journal.Waiting());
+  }
+  EXPECT_TRUE(journal.Append(Line(3)));
+  EXPECT_EQ(0u, journal.Waiting());
+  EXPECT_EQ(0u, journal.Dropped());
+  EXPECT_EQ((std::vector<store::TJournalLine>{Line(1), Line(2), Line(3)}),
+            store::ReadJournalFile(folder.Journal()));
+}
+
+TEST(RunJournal, ReadingTheTailBeginsAtAWholeLine) {
+  UnicodeFolder folder;
+  {
+    store::TRunJournal journal(folder.Journal(), store::kDefaultJournalLimitBytes);
+    for (int pid = 10; pid <= 19; ++pid) ASSERT_TRUE(journal.Append(Line(pid)));
+  }
+  const uint64_t lineBytes = store::FormatJournalLine(Line(10)).size();
+  // Exactly three lines, and three and a half.
+  EXPECT_EQ(3u, store::ReadJournalFile(folder.Journal(), 3 * lineBytes).size());
+  const auto lines = store::ReadJournalFile(folder.Journal(), 3 * lineBytes + lineBytes / 2);
+  ASSERT_EQ(3u, lines.size());
+  EXPECT_EQ("17", lines[0].Pid);
+  EXPECT_TRUE(store::ReadJournalFile(folder.path + L"\\none.csv").empty());
+}
