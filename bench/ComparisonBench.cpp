@@ -17,6 +17,7 @@
 
 namespace {
 
+using namespace monitor;
 using bench::Milliseconds;
 
 constexpr int kProcesses = 300;
@@ -28,9 +29,14 @@ std::string Path(int i) {
 
 void FillList(toolkit::TListView& list, int programs) {
   list.Clear();
-  for (int i = 0; i < programs; ++i)
-    list.Add(Name(i)).SubItems = {Path(i), "2024/01/02 3:04:06", "2023/05/06 7:08:10",
-                                  "2024/06/07 8:09:10", i % 10 == 0 ? "よく使う" : ""};
+  for (int i = 0; i < programs; ++i) {
+    list.Add(toolkit::TListItem::WithCells({{kProgramName, Name(i)},
+                                            {kProgramPath, Path(i)},
+                                            {kProgramModified, "2024/01/02 3:04:06"},
+                                            {kProgramAdded, "2023/05/06 7:08:10"},
+                                            {kProgramLastRun, "2024/06/07 8:09:10"},
+                                            {kProgramComment, i % 10 == 0 ? "よく使う" : ""}}));
+  }
 }
 
 // Running processes spread over the whole list, in the letter case the snapshot
@@ -41,7 +47,8 @@ void FillCurrent(toolkit::TListView& current, int programs) {
     int i = static_cast<int>((static_cast<long long>(k) * programs) / kProcesses) + (programs / kProcesses) - 1;
     std::string path = Path(i);
     ::CharLowerBuffA(&path[0], 16);  // "c:\program files"
-    current.Add(Name(i)).SubItems = {path, "2024/01/02 3:04:06", ""};
+    current.Add(toolkit::TListItem::WithCells(
+        {{kCurrentName, Name(i)}, {kCurrentPath, path}, {kCurrentModified, "2024/01/02 3:04:06"}}));
   }
 }
 
@@ -50,8 +57,8 @@ int SearchFromTheTop(const toolkit::TListView& current, const toolkit::TListView
   int found = 0;
   for (const toolkit::TListItem& p : current.Items())
     for (const toolkit::TListItem& row : list.Items())
-      if (monitor::SameTextIgnoringCase(row.Caption, p.Caption) &&
-          monitor::SameTextIgnoringCase(row.Cell(1), p.Cell(1))) {
+      if (monitor::SameTextIgnoringCase(row.Cell(kProgramName), p.Cell(kCurrentName)) &&
+          monitor::SameTextIgnoringCase(row.Cell(kProgramPath), p.Cell(kCurrentPath))) {
         ++found;
         break;
       }
@@ -68,15 +75,13 @@ int main(int argc, char** argv) {
 
   std::printf("%d processes, %d timed runs per size\n", kProcesses, runs);
   for (int s = 0; s < 3; ++s) {
-    toolkit::TListView current, list, log, ignored;
+    monitor::TTables tables;
+    toolkit::TListView& list = tables.ProcessList;
     FillList(list, sizes[s]);
-    FillCurrent(current, sizes[s]);
-    monitor::TProgramIndex index;
-    int added = 0, updated = 0;
-    auto compare = [&] {
-      monitor::ListFileCompares(current, "2024/06/08 9:10:11", ignored, 100, list, log, added,
-                                updated, index);
-    };
+    FillCurrent(tables.CurrentProcesses, sizes[s]);
+    tables.SnapshotTime = "2024/06/08 9:10:11";
+    const int& added = tables.Counts.Added;
+    auto compare = [&] { monitor::ListFileCompares(tables, 100); };
     double first = Milliseconds(compare);  // builds the index
     double total = Milliseconds([&] {
       for (int r = 0; r < runs; ++r) compare();
@@ -90,7 +95,8 @@ int main(int argc, char** argv) {
                 sizes[s], first, steady[s]);
     if (contrast) {
       int found = 0;
-      double linear = Milliseconds([&] { found = SearchFromTheTop(current, list); });
+      double linear =
+          Milliseconds([&] { found = SearchFromTheTop(tables.CurrentProcesses, list); });
       std::printf(", search from the top %10.1f ms (%d found)", linear, found);
     }
     std::printf("\n");

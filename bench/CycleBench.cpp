@@ -29,6 +29,7 @@
 
 namespace {
 
+using namespace monitor;
 using bench::Median;
 using bench::Milliseconds;
 using bench::Result;
@@ -96,8 +97,12 @@ void FillProcessList(toolkit::TListView& list, int programs,
     const std::string& path = existing[static_cast<size_t>(i) % existing.size()];
     std::string modified;
     monitor::FileExists(path, &modified);
-    list.Add("Program" + std::to_string(i) + ".exe").SubItems = {
-        path, modified, "2023/5/6 7:08:10", "2024/6/7 8:09:10", i % 10 == 0 ? "よく使う" : ""};
+    list.Add(toolkit::TListItem::WithCells({{kProgramName, "Program" + std::to_string(i) + ".exe"},
+                                            {kProgramPath, path},
+                                            {kProgramModified, modified},
+                                            {kProgramAdded, "2023/5/6 7:08:10"},
+                                            {kProgramLastRun, "2024/6/7 8:09:10"},
+                                            {kProgramComment, i % 10 == 0 ? "よく使う" : ""}}));
   }
 }
 

@@ -82,15 +82,10 @@ int main(int argc, char** argv) {
       std::wstring(temp) + L"vantry-journal-" + std::to_wstring(::GetCurrentProcessId());
   ::CreateDirectoryW(folder.c_str(), nullptr);
 
-  toolkit::TListView rows;
-  toolkit::TStringList pids;
-  std::string snapshotTime;
-  toolkit::TImageList images;
-  images.Tag = 1;  // in the tray: no icons, as in the timed cycle
+  monitor::TTables tables;
+  tables.Icons.Tag = 1;  // in the tray: no icons, as in the timed cycle
   const HICON fallback = ::LoadIconA(nullptr, IDI_APPLICATION);
-  auto cycle = [&] {
-    monitor::RefreshCurrentProcesses(rows, pids, snapshotTime, images, fallback);
-  };
+  auto cycle = [&] { monitor::RefreshCurrentProcesses(tables, fallback); };
 
   std::printf("processes: %zu (%d sleeping copies), runs: %d; each time the median of its runs, "
               "the cycle with and without the journal timed in turn\n",

@@ -59,8 +59,10 @@ int main(int argc, char** argv) {
     // Keys in a scrambled order, so the sort has work to do.
     unsigned k = static_cast<unsigned>(i) * 2654435761u;
     std::string name = "prog" + std::to_string(k % 1000003) + ".exe";
-    view.Add(name).SubItems = {"C:\\Program Files\\Vendor" + std::to_string(k % 977) + "\\" + name,
-                               "2026/12/8 0:59:45", "2026/12/1 10:00:00", "2026/12/8 0:59:45", ""};
+    std::string path = "C:\\Program Files\\Vendor" + std::to_string(k % 977) + "\\" + name;
+    view.Add({std::move(name),
+              {std::move(path), "2026/12/8 0:59:45", "2026/12/1 10:00:00", "2026/12/8 0:59:45",
+               ""}});
   }
   view.EndUpdate();
   ::UpdateWindow(view.Handle());

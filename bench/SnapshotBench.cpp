@@ -38,25 +38,23 @@ int BareWalk() {
 
 int main(int argc, char** argv) {
   int runs = argc > 1 ? std::atoi(argv[1]) : 20;
-  toolkit::TListView rows;
-  toolkit::TStringList pids;
-  std::string snapshotTime;
-  toolkit::TImageList images;
+  monitor::TTables tables;
+  toolkit::TImageList& images = tables.Icons;
   HICON fallback = ::LoadIconA(nullptr, IDI_APPLICATION);
 
   int processes = 0;
   double bare = MillisecondsPerRun(runs, [&] { processes = BareWalk(); });
   images.Tag = 0;
   double withIcons = MillisecondsPerRun(runs, [&] {
-    monitor::RefreshCurrentProcesses(rows, pids, snapshotTime, images, fallback);
+    monitor::RefreshCurrentProcesses(tables, fallback);
   });
   images.Tag = 1;  // in the tray: no icons
   double timed = MillisecondsPerRun(runs, [&] {
-    monitor::RefreshCurrentProcesses(rows, pids, snapshotTime, images, fallback);
+    monitor::RefreshCurrentProcesses(tables, fallback);
   });
 
   std::printf("processes in the snapshot: %d, rows admitted: %d, runs: %d\n", processes,
-              rows.Count(), runs);
+              tables.CurrentProcesses.Count(), runs);
   std::printf("bare ToolHelp walk:            %8.3f ms\n", bare);
   std::printf("refresh with icons:            %8.3f ms  (%.1f x the walk)\n", withIcons,
               withIcons / bare);

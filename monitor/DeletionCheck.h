@@ -2,15 +2,14 @@
 // logged as deleted and dropped from the list.
 #pragma once
 
-#include "toolkit/ListView.h"
+#include "monitor/Tables.h"
 
 namespace monitor {
 
-// Walks the process list (ListView2) from its last row up, so that a removal never
-// shifts a row still to be visited; each row whose path does not begin with a
-// backslash and fails the file-existence test is logged to ListView3 as "削除" and
-// removed. The log is not trimmed here. Adds the number removed to DeletedCount.
-void CheckDeletedPrograms(toolkit::TListView& ListView2, toolkit::TListView& ListView3,
-                          int& DeletedCount);
+// Walks the process list from its last row up, so that a removal never shifts a
+// row still to be visited; each row whose path does not begin with a backslash
+// and fails the file-existence test is logged as "削除" and removed. The log is
+// not trimmed here. Adds the number removed to Counts.Deleted.
+void CheckDeletedPrograms(TTables& tables);
 
 }  // namespace monitor

@@ -55,27 +55,24 @@ void ResetImageList(toolkit::TImageList& ImageList1, HICON fallbackIcon) {
   ImageList1.AddIcon(fallbackIcon);
 }
 
-void ListFileProperty(toolkit::TListView& ListView1, toolkit::TImageList& ImageList1) {
+void ListFileProperty(TTables& tables) {
   HINSTANCE self = ::GetModuleHandleA(nullptr);
-  toolkit::TListUpdate update(ListView1);
-  for (int i = 0; i < ListView1.Count(); ++i) {
-    toolkit::TListItem& row = ListView1[i];
-    const std::string path = row.Cell(1);
+  toolkit::TListView& rows = tables.CurrentProcesses;
+  toolkit::TListUpdate update(rows);
+  for (int i = 0; i < rows.Count(); ++i) {
+    const std::string path = rows.Cell(i, kCurrentPath);
     std::string modified;
-    row.ImageIndex = 0;
+    rows.SetImageIndex(i, 0);
     // One directory search per row: the test for existence and the time it
     // yields come from the same entry.
-    if (!FileExists(path, &modified)) {
-      row.SubItems.emplace_back();
-      continue;
-    }
-    row.SubItems.push_back(modified);
-    if (!MayExtractIcon(path, ImageList1)) continue;
+    const bool exists = FileExists(path, &modified);
+    rows.SetCell(i, kCurrentModified, exists ? std::move(modified) : std::string());
+    if (!exists || !MayExtractIcon(path, tables.Icons)) continue;
     // ExtractIcon answers 1, not an icon, for a file that is no executable.
     HICON extracted = ::ExtractIconA(self, path.c_str(), 0);
     if (extracted == nullptr || extracted == reinterpret_cast<HICON>(1)) continue;
     toolkit::IconHandle icon(extracted);
-    row.ImageIndex = ImageList1.AddIcon(icon.get());
+    rows.SetImageIndex(i, tables.Icons.AddIcon(icon.get()));
   }
 }
 

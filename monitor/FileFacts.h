@@ -6,8 +6,8 @@
 
 #include <string>
 
+#include "monitor/Tables.h"
 #include "toolkit/ImageList.h"
-#include "toolkit/ListView.h"
 
 namespace monitor {
 
@@ -23,9 +23,10 @@ bool FileExists(const std::string& path, std::string* modified = nullptr);
 // Empties the image list and puts the fallback icon back as image 0.
 void ResetImageList(toolkit::TImageList& ImageList1, HICON fallbackIcon);
 
-// Appends the modification time (cell 2) to every current-process row and sets its
-// image index: its own icon, or 0 (the fallback). No icons are extracted while the
-// image list's tag (TrayMonitoring) is set.
-void ListFileProperty(toolkit::TListView& ListView1, toolkit::TImageList& ImageList1);
+// Sets the modification time of every current-process row (empty for a file that
+// is not there) and its image index: its own icon, added to the tables' icons, or
+// 0 (the fallback). No icons are extracted while the icons' tag (TrayMonitoring)
+// is set.
+void ListFileProperty(TTables& tables);
 
 }  // namespace monitor

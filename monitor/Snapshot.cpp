@@ -139,22 +139,20 @@ std::string NormalizeSystemPath(const std::string& path) {
   return NormalizeSystemPath(path, GetWindowsDir());
 }
 
-void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
-                      std::string& SnapshotTime, const ProcessApi& api) {
-  GetProcessesList(ListView1, CurrentPids, SnapshotTime, api,
+void GetProcessesList(TTables& tables, const ProcessApi& api) {
+  GetProcessesList(tables, api,
                    &api == &ProcessApi::System() ? &TImagePathCache::System() : nullptr);
 }
 
-void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
-                      std::string& SnapshotTime, const ProcessApi& api, TImagePathCache* cache) {
-  SnapshotTime = toolkit::NowText();
+void GetProcessesList(TTables& tables, const ProcessApi& api, TImagePathCache* cache) {
+  tables.SnapshotTime = toolkit::NowText();
   if (!api.CreateToolhelp32Snapshot || !api.Process32First || !api.Process32Next) return;
   toolkit::FileHandle snapshot(api.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return;
 
   PROCESSENTRY32 entry = {};
   entry.dwSize = sizeof entry;
-  toolkit::TListUpdate update(ListView1);
+  toolkit::TListUpdate update(tables.CurrentProcesses);
   if (cache) cache->BeginWalk();
   for (BOOL more = api.Process32First(snapshot.get(), &entry); more;
        more = api.Process32Next(snapshot.get(), &entry)) {
@@ -163,23 +161,22 @@ void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& Curre
     std::string path = ResolvedPath(entry.th32ProcessID, api, cache);
     if (path.empty()) continue;
     if (path == name) continue;
-    toolkit::TListItem& row = ListView1.Add(name);
-    row.SubItems.push_back(path);
-    CurrentPids.Add(std::to_string(entry.th32ProcessID));
+    tables.CurrentProcesses.Add(
+        toolkit::TListItem::WithCells({{kCurrentName, name}, {kCurrentPath, path}}));
+    tables.CurrentPids.Add(std::to_string(entry.th32ProcessID));
   }
   if (cache) cache->EndWalk();
 }
 
-void RefreshCurrentProcesses(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
-                             std::string& SnapshotTime, toolkit::TImageList& ImageList1,
-                             HICON fallbackIcon, const ProcessApi& api) {
-  toolkit::TListUpdate update(ListView1);
-  ListView1.Clear();
-  CurrentPids.Clear();
-  GetProcessesList(ListView1, CurrentPids, SnapshotTime, api);
-  ResetImageList(ImageList1, fallbackIcon);
-  ListFileProperty(ListView1, ImageList1);
-  for (int i = 0; i < ListView1.Count(); ++i) ListView1[i].SubItems.emplace_back();
+void RefreshCurrentProcesses(TTables& tables, HICON fallbackIcon, const ProcessApi& api) {
+  toolkit::TListView& rows = tables.CurrentProcesses;
+  toolkit::TListUpdate update(rows);
+  rows.Clear();
+  tables.CurrentPids.Clear();
+  GetProcessesList(tables, api);
+  ResetImageList(tables.Icons, fallbackIcon);
+  ListFileProperty(tables);
+  for (int i = 0; i < rows.Count(); ++i) rows.SetCell(i, kCurrentSpare, std::string());
 }
 
 }  // namespace monitor

@@ -1,6 +1,6 @@
 // The process snapshot: which programs run right now, and from which executable.
 // One row per process whose executable path can be resolved, in snapshot order,
-// with its identifier kept beside the row in CurrentPids.
+// with its identifier kept beside the row in the tables' CurrentPids.
 #pragma once
 
 #include <windows.h>
@@ -9,9 +9,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "toolkit/ImageList.h"
-#include "toolkit/ListView.h"
-#include "toolkit/StringList.h"
+#include "monitor/Tables.h"
 
 namespace monitor {
 
@@ -68,15 +66,13 @@ private:
   std::unordered_map<DWORD, Known> paths_, next_;
 };
 
-// Stamps SnapshotTime, then appends one row (caption = name, cell 1 = path) and one
-// identifier per admitted process. Never removes rows.
+// Stamps SnapshotTime, then appends one current-process row (its name and path) and
+// one identifier per admitted process. Never removes rows.
 // The walk through the system's own functions keeps its paths in
 // TImagePathCache::System(); any other is read afresh.
-void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
-                      std::string& SnapshotTime, const ProcessApi& api = ProcessApi::System());
+void GetProcessesList(TTables& tables, const ProcessApi& api = ProcessApi::System());
 // The same with the cache given (none: every path is read).
-void GetProcessesList(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
-                      std::string& SnapshotTime, const ProcessApi& api, TImagePathCache* cache);
+void GetProcessesList(TTables& tables, const ProcessApi& api, TImagePathCache* cache);
 
 // The long form of a path, or the path unchanged.
 std::string GetLongPath(const std::string& path);
@@ -89,10 +85,9 @@ std::string NormalizeSystemPath(const std::string& path);
 std::string NormalizeSystemPath(const std::string& path, const std::string& windowsDir);
 
 // Rebuilds the current-process table: empty it and CurrentPids, snapshot, reset
-// the image list to the fallback icon, read the file facts and icons, and append
-// the spare cell to every row.
-void RefreshCurrentProcesses(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
-                             std::string& SnapshotTime, toolkit::TImageList& ImageList1,
-                             HICON fallbackIcon, const ProcessApi& api = ProcessApi::System());
+// the icons to the fallback icon, read the file facts and icons, and give every
+// row its spare cell.
+void RefreshCurrentProcesses(TTables& tables, HICON fallbackIcon,
+                             const ProcessApi& api = ProcessApi::System());
 
 }  // namespace monitor

@@ -5,8 +5,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "monitor/FileFacts.h"
-#include "monitor/Snapshot.h"
 #include "store/Records.h"
 #include "store/TextFile.h"
 
@@ -16,9 +14,6 @@ const char kProcessListFileName[] = "ProcessList.dat";
 const char kLogFileName[] = "Log.dat";
 
 namespace {
-
-constexpr int kProgramLines = 6;  // name, path, modified, added, last run, comment
-constexpr int kLogLines = 4;      // time, name, kind, detail
 
 // Reads a data file into the line buffer and its rows into the list. A record cut
 // short by the end of the file reads its missing lines as empty fields.
@@ -40,9 +35,9 @@ LoadResult LoadRecords(const std::string& path, TLineBuffer& Memo2, toolkit::TLi
   list.Clear();
   if (!recognised) return LoadResult::Unrecognised;
   for (TRecord& record : records) {
-    toolkit::TListItem& row = list.Add(std::move(record[0]));
-    row.SubItems.assign(std::make_move_iterator(record.begin() + 1),
-                        std::make_move_iterator(record.end()));
+    std::vector<std::string> cells(std::make_move_iterator(record.begin() + 1),
+                                   std::make_move_iterator(record.end()));
+    list.Add(toolkit::TListItem(std::move(record[0]), std::move(cells)));
     // Given back as the rows grow: a file of nothing but line breaks is millions
     // of records, and the list and its copy must not both be whole at once.
     TRecord().swap(record);
@@ -72,41 +67,31 @@ std::string LogPath(const std::string& folder) { return folder + "\\" + kLogFile
 
 LoadResult LoadProcessList(const std::string& folder, TLineBuffer& Memo2,
                            toolkit::TListView& ListView2, DataFilesState& state) {
-  return LoadRecords(ProcessListPath(folder), Memo2, ListView2, kProgramLines,
+  return LoadRecords(ProcessListPath(folder), Memo2, ListView2, kProgramFields,
                      state.ProcessListLoaded);
 }
 
 LoadResult LoadLog(const std::string& folder, TLineBuffer& Memo2, toolkit::TListView& ListView3,
                    DataFilesState& state) {
-  return LoadRecords(LogPath(folder), Memo2, ListView3, kLogLines, state.LogLoaded);
+  return LoadRecords(LogPath(folder), Memo2, ListView3, kLogFields, state.LogLoaded);
 }
 
-void LoadDataFiles(const std::string& folder, TLineBuffer& Memo2, toolkit::TListView& ListView2,
-                   toolkit::TListView& ListView3, DataFilesState& state,
-                   const FirstRunTables& firstRun) {
+void LoadDataFiles(const std::string& folder, TLineBuffer& Memo2, const TDataLists& lists,
+                   DataFilesState& state, const std::function<void()>& seedFirstRun) {
   // A process list that cannot be read counts as an empty list, not as a first
   // run. Its error waits until the log is loaded: one unreadable file must not
   // cost the other, and start-up goes on from the error box.
   std::exception_ptr listError;
   LoadResult list = LoadResult::Loaded;
   try {
-    list = LoadProcessList(folder, Memo2, ListView2, state);
+    list = LoadProcessList(folder, Memo2, lists.ProcessList, state);
   } catch (const std::runtime_error&) {
     listError = std::current_exception();
   }
-  if (list == LoadResult::Missing) {
-    firstRun.ListView1.Clear();
-    firstRun.CurrentPids.Clear();
-    monitor::GetProcessesList(firstRun.ListView1, firstRun.CurrentPids, firstRun.SnapshotTime);
-    monitor::ResetImageList(firstRun.ImageList1, firstRun.FallbackIcon);
-    monitor::ListFileProperty(firstRun.ListView1, firstRun.ImageList1);
-    monitor::ListFileCompares(firstRun.ListView1, firstRun.SnapshotTime, firstRun.ListView4,
-                              firstRun.MaxLogRows, ListView2, ListView3, firstRun.AddedCount,
-                              firstRun.UpdatedCount, firstRun.Index);
-  }
+  if (list == LoadResult::Missing && seedFirstRun) seedFirstRun();
   // A log file replaces the entries the seeding has just written.
   try {
-    LoadLog(folder, Memo2, ListView3, state);
+    LoadLog(folder, Memo2, lists.Log, state);
   } catch (const std::runtime_error&) {
     if (!listError) throw;
   }
@@ -115,19 +100,18 @@ void LoadDataFiles(const std::string& folder, TLineBuffer& Memo2, toolkit::TList
 
 void SaveProcessList(const std::string& folder, TLineBuffer& Memo2,
                      const toolkit::TListView& ListView2, DataFilesState& state) {
-  SaveRecords(ProcessListPath(folder), Memo2, ListView2, kProgramLines, state.ProcessListLoaded);
+  SaveRecords(ProcessListPath(folder), Memo2, ListView2, kProgramFields, state.ProcessListLoaded);
 }
 
 void SaveLog(const std::string& folder, TLineBuffer& Memo2, const toolkit::TListView& ListView3,
              DataFilesState& state) {
-  SaveRecords(LogPath(folder), Memo2, ListView3, kLogLines, state.LogLoaded);
+  SaveRecords(LogPath(folder), Memo2, ListView3, kLogFields, state.LogLoaded);
 }
 
-void SaveDataFiles(const std::string& folder, TLineBuffer& Memo2,
-                   const toolkit::TListView& ListView2, const toolkit::TListView& ListView3,
+void SaveDataFiles(const std::string& folder, TLineBuffer& Memo2, const TDataLists& lists,
                    DataFilesState& state) {
-  SaveProcessList(folder, Memo2, ListView2, state);
-  SaveLog(folder, Memo2, ListView3, state);
+  SaveProcessList(folder, Memo2, lists.ProcessList, state);
+  SaveLog(folder, Memo2, lists.Log, state);
 }
 
 }  // namespace store

@@ -3,22 +3,20 @@
 // version line "Ver1.00"; six lines per program, four per log entry. Both are read
 // once at start and written once, whole, at the orderly end.
 //
-// When ProcessList.dat is missing (the first run), the process list is seeded from
-// the processes running at that moment, through the snapshot, the file facts and
-// the comparison, before the settings are read: with no ignored folders and the
-// default maximum of log rows.
+// The lines of a record are the cells of a row in column order. The number of
+// lines is the files' own and fixed (kProgramFields, kLogFields), since other
+// versions read them; a row's cells past it are not written.
+//
+// When ProcessList.dat is missing (the first run), the caller seeds the process
+// list; this part knows only when.
 #pragma once
 
-#include <windows.h>
-
+#include <functional>
 #include <string>
 
-#include "monitor/Comparison.h"
 #include "store/LineBuffer.h"
 #include "store/Records.h"
-#include "toolkit/ImageList.h"
 #include "toolkit/ListView.h"
-#include "toolkit/StringList.h"
 
 namespace store {
 
@@ -49,27 +47,17 @@ LoadResult LoadProcessList(const std::string& folder, TLineBuffer& Memo2,
 LoadResult LoadLog(const std::string& folder, TLineBuffer& Memo2, toolkit::TListView& ListView3,
                    DataFilesState& state);
 
-// What a first run seeds the process list through: the current-process table and
-// its state, and what the comparison reads besides the two lists.
-struct FirstRunTables {
-  toolkit::TListView& ListView1;
-  toolkit::TStringList& CurrentPids;
-  std::string& SnapshotTime;
-  toolkit::TImageList& ImageList1;
-  HICON FallbackIcon;
-  const toolkit::TListView& ListView4;
-  int MaxLogRows;
-  int& AddedCount;
-  int& UpdatedCount;
-  monitor::TProgramIndex& Index;
+// The two lists the data files hold, named so that they cannot change places.
+struct TDataLists {
+  toolkit::TListView& ProcessList;  // ProcessList.dat
+  toolkit::TListView& Log;          // Log.dat
 };
 
-// The start-up loading: the process list (or, without its file, the first-run
-// seeding), then the log. A process list that cannot be read is left empty and
-// its error thrown only after the log has been loaded.
-void LoadDataFiles(const std::string& folder, TLineBuffer& Memo2, toolkit::TListView& ListView2,
-                   toolkit::TListView& ListView3, DataFilesState& state,
-                   const FirstRunTables& firstRun);
+// The start-up loading: the process list, or without its file `seedFirstRun`, then
+// the log, which replaces what the seeding logged. A process list that cannot be
+// read is left empty and its error thrown only after the log has been loaded.
+void LoadDataFiles(const std::string& folder, TLineBuffer& Memo2, const TDataLists& lists,
+                   DataFilesState& state, const std::function<void()>& seedFirstRun);
 
 // Writes ProcessList.dat, or Log.dat, from its list. Throws
 // "ファイル %s を作成できません" when the file cannot be written; the previous
@@ -80,8 +68,7 @@ void SaveLog(const std::string& folder, TLineBuffer& Memo2, const toolkit::TList
              DataFilesState& state);
 
 // The shutdown saving: the process list, then the log. A failure stops it there.
-void SaveDataFiles(const std::string& folder, TLineBuffer& Memo2,
-                   const toolkit::TListView& ListView2, const toolkit::TListView& ListView3,
+void SaveDataFiles(const std::string& folder, TLineBuffer& Memo2, const TDataLists& lists,
                    DataFilesState& state);
 
 }  // namespace store

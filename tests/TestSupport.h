@@ -1,11 +1,13 @@
 // What many tests need: a temporary folder of their own, files with chosen times,
-// a second program started from a folder of the test's choosing, and a message
-// pump for the windows, timers and posted calls of the test's own thread.
+// the message of an error a call throws, a second program started from a folder
+// of the test's choosing, and a message pump for the windows, timers and posted
+// calls of the test's own thread.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 #include "toolkit/Handle.h"
@@ -34,6 +36,17 @@ bool Exists(const std::string& path);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// The message of the error that `run` throws, or "" when it throws none.
+template <typename F>
+std::string ErrorOf(F&& run) {
+  try {
+    run();
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return "";
+}
 
 // Sets a file's last-write time from a local time.
 void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local);

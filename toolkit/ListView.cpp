@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <stdexcept>
 
 #include "toolkit/Cp932.h"
 
@@ -27,46 +28,60 @@ void TListItem::SetCell(int column, std::string text) {
   SubItems[i] = std::move(text);
 }
 
-TListItem& TListView::Add(std::string caption) {
-  ++generation_;
-  items_.emplace_back();
-  items_.back().Caption = std::move(caption);
-  SyncCount();
-  return items_.back();
+TListItem TListItem::WithCells(std::initializer_list<std::pair<int, std::string>> cells) {
+  TListItem row;
+  for (const auto& cell : cells) row.SetCell(cell.first, cell.second);
+  return row;
 }
 
-void TListView::Delete(int index) {
+int TListView::Insert(int row, TListItem item) {
+  if (row < 0 || row > Count()) throw std::out_of_range("TListView::Insert");
   ++generation_;
-  items_.erase(items_.begin() + index);
-  if (selected_ == index) selected_ = -1;
-  else if (selected_ > index) --selected_;
-  if (hwnd_) ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  items_.insert(items_.begin() + row, std::move(item));
+  if (selected_ >= row) {
+    ++selected_;
+    selectionShown_ = false;
+  }
+  SyncCount();
+  return row;
+}
+
+void TListView::Delete(int row) {
+  if (row < 0 || row >= Count()) throw std::out_of_range("TListView::Delete");
+  ++generation_;
+  items_.erase(items_.begin() + row);
+  if (selected_ >= row) {
+    selected_ = selected_ == row ? -1 : selected_ - 1;
+    selectionShown_ = false;
+  }
   SyncCount();
 }
 
 void TListView::Clear() {
   ++generation_;
   items_.clear();
-  selected_ = -1;
-  if (hwnd_) ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  if (selected_ >= 0) {
+    selected_ = -1;
+    selectionShown_ = false;
+  }
   SyncCount();
 }
 
 void TListView::SetCell(int row, int column, std::string text) {
+  items_.at(static_cast<size_t>(row)).SetCell(column, std::move(text));
   ++generation_;
-  (*this)[row].SetCell(column, std::move(text));
-  if (hwnd_ && updateLock_ == 0) ListView_RedrawItems(hwnd_, row, row);
+  if (WindowInStep()) ListView_RedrawItems(hwnd_, row, row);
 }
 
 void TListView::SetImageIndex(int row, int image) {
-  (*this)[row].ImageIndex = image;
-  if (hwnd_ && updateLock_ == 0) ListView_RedrawItems(hwnd_, row, row);
+  items_.at(static_cast<size_t>(row)).ImageIndex = image;
+  if (WindowInStep()) ListView_RedrawItems(hwnd_, row, row);
 }
 
 void TListView::Sort(const std::function<int(const TListItem&, const TListItem&)>& compare) {
   std::stable_sort(items_.begin(), items_.end(),
                    [&](const TListItem& a, const TListItem& b) { return compare(a, b) < 0; });
-  Changed();
+  Reordered();
 }
 
 void TListView::Reorder(const std::vector<int>& order) {
@@ -74,30 +89,48 @@ void TListView::Reorder(const std::vector<int>& order) {
   reordered.reserve(items_.size());
   for (int i : order) reordered.push_back(std::move(items_.at(static_cast<size_t>(i))));
   items_ = std::move(reordered);
-  Changed();
+  Reordered();
 }
 
 void TListView::EndUpdate() {
   if (updateLock_ > 0 && --updateLock_ == 0) SyncCount();
 }
 
-void TListView::Changed() {
+void TListView::Reordered() {
   ++generation_;
-  if (hwnd_ && updateLock_ == 0) ::InvalidateRect(hwnd_, nullptr, FALSE);
+  if (WindowInStep()) ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-int TListView::Selected() const {
-  if (!hwnd_) return selected_;
-  return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
+void TListView::SetSelected(int row) {
+  selected_ = (row >= 0 && row < Count()) ? row : -1;
+  selectionShown_ = false;
+  ShowSelection();
 }
 
-void TListView::SetSelected(int index) {
-  selected_ = (index >= 0 && index < Count()) ? index : -1;
-  if (!hwnd_) return;
+void TListView::ShowSelection() {
+  if (!WindowInStep()) return;  // the end of the batch shows it
+  // The control tells its parent of every state it is given; those changes are
+  // this view's own and must not come back into it.
+  showing_ = true;
   ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   if (selected_ >= 0)
     ListView_SetItemState(hwnd_, selected_, LVIS_SELECTED | LVIS_FOCUSED,
                           LVIS_SELECTED | LVIS_FOCUSED);
+  showing_ = false;
+  selectionShown_ = true;
+}
+
+void TListView::SelectionChangedInWindow(int row, UINT oldState, UINT newState) {
+  if (showing_ || !selectionShown_) return;
+  if (row < 0 || row >= Count()) {
+    // A change of every row at once (-1): the control alone knows what is left.
+    int now = ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
+    selected_ = now < Count() ? now : -1;
+    return;
+  }
+  if (!((oldState ^ newState) & LVIS_SELECTED)) return;
+  if (newState & LVIS_SELECTED) selected_ = row;
+  else if (selected_ == row) selected_ = -1;
 }
 
 void TListView::MakeVisible(int index) {
@@ -106,11 +139,15 @@ void TListView::MakeVisible(int index) {
 }
 
 void TListView::SyncCount() {
-  if (!hwnd_ || updateLock_ > 0) return;
-  // An owner-data view keeps no rows of its own: telling it the count and
-  // repainting is all a change needs.
+  if (!WindowInStep()) return;
+  // An owner-data view keeps no rows of its own, only their states by index:
+  // telling it the count, repainting and moving the selection to where its row
+  // went is all a change needs.
+  showing_ = true;
   ListView_SetItemCountEx(hwnd_, Count(), LVSICF_NOSCROLL);
+  showing_ = false;
   ::InvalidateRect(hwnd_, nullptr, FALSE);
+  if (!selectionShown_) ShowSelection();
 }
 
 HWND TListView::Create(HWND parent, const TControlArgs& args, bool gridLines) {
@@ -182,6 +219,20 @@ bool TListView::HandleNotify(const NMHDR* header, LRESULT* result) {
         item.pszText[n] = '\0';
       }
       if (item.mask & LVIF_IMAGE) item.iImage = row.ImageIndex;
+      *result = 0;
+      return true;
+    }
+    case LVN_ITEMCHANGED: {
+      auto* nm = reinterpret_cast<const NMLISTVIEW*>(header);
+      if (nm->uChanged & LVIF_STATE)
+        SelectionChangedInWindow(nm->iItem, nm->uOldState, nm->uNewState);
+      *result = 0;
+      return true;
+    }
+    case LVN_ODSTATECHANGED: {
+      // A range of rows at once; with one row selectable at most, asking the
+      // control is the plain way.
+      SelectionChangedInWindow(-1, 0, 0);
       *result = 0;
       return true;
     }

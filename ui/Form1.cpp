@@ -32,6 +32,7 @@ HICON LoadFallbackIcon() {
 }  // namespace
 
 TForm1::TForm1(std::string folder) : folder_(std::move(folder)), Image2(LoadFallbackIcon()) {
+  // The headings in the order of each table's column enum (monitor/Tables.h).
   ListView1.Columns = {{"ファイル名", 150}, {"フルパス", 0, true}, {"更新日時", 120}, {"", 16}};
   ListView2.Columns = {{"ファイル名", 130}, {"フルパス", 300},     {"更新日時", 120},
                        {"追加日時", 120},   {"最終実行日時", 120}, {"コメント", 100}};

@@ -1,7 +1,8 @@
-// The main window. Its list views are the program's tables and a few hidden
-// holders keep the state other parts share, so the window owns the whole state of
-// the program for the whole run. Its handlers stay short: the work on the tables
-// lives in monitor/ and store/, which take the tables they need.
+// The main window. It owns the program's tables (monitor::TTables: the list views
+// and the state that goes with them) and a few hidden holders, so it owns the
+// whole state of the program for the whole run; its designed names (ListView1,
+// ListBox1, Edit2, ...) refer into the tables. Its handlers stay short: the work
+// on the tables lives in monitor/ and store/, which take the tables they need.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "monitor/Comparison.h"
+#include "monitor/Tables.h"
 #include "store/DataFiles.h"
 #include "store/LineBuffer.h"
 #include "store/Settings.h"
@@ -42,20 +43,21 @@ public:
   void SetDialogs(ui::TOKBottomDlg* about, ui::TForm4* picker);
 
   // --- Tables and state holders ---
-  toolkit::TListView ListView1;      // current processes
-  toolkit::TListView ListView2;      // the process list
-  toolkit::TListView ListView3;      // the event log, oldest first
-  toolkit::TListView ListView4;      // the ignored folders
-  toolkit::TStringList ListBox1;     // CurrentPids: one identifier per ListView1 row
+  monitor::TTables Tables;
+  toolkit::TListView& ListView1 = Tables.CurrentProcesses;
+  toolkit::TListView& ListView2 = Tables.ProcessList;
+  toolkit::TListView& ListView3 = Tables.Log;
+  toolkit::TListView& ListView4 = Tables.IgnoredFolders;
+  toolkit::TStringList& ListBox1 = Tables.CurrentPids;
   toolkit::TStringList ListBox2;     // scratch copy of CurrentPids during a sort
   std::string Edit1;                 // the text last copied to the clipboard
-  std::string Edit2;                 // SnapshotTime
+  std::string& Edit2 = Tables.SnapshotTime;
   store::TLineBuffer Memo2;          // the line buffer of the data and settings files
-  toolkit::TImageList ImageList1;    // row icons; its tag is TrayMonitoring
+  toolkit::TImageList& ImageList1 = Tables.Icons;  // its tag is TrayMonitoring
   toolkit::IconHandle Image2;        // the fallback icon, image 0 of ImageList1
-  int AddedCount = 0;
-  int UpdatedCount = 0;
-  int DeletedCount = 0;
+  int& AddedCount = Tables.Counts.Added;
+  int& UpdatedCount = Tables.Counts.Updated;
+  int& DeletedCount = Tables.Counts.Deleted;
 
   // --- Settings page ---
   toolkit::TCheckBox CheckBox3;      // タスクトレイに起動する
@@ -75,8 +77,6 @@ public:
   toolkit::TPopupMenu PopupMenu3{this};
   trayicon::TTrayIcon TrayIcon1{this};
 
-  toolkit::TStringList& CurrentPids() { return ListBox1; }
-  std::string& SnapshotTime() { return Edit2; }
   bool TrayMonitoring() const { return ImageList1.Tag != 0; }
   void SetTrayMonitoring(bool on) { ImageList1.Tag = on ? 1 : 0; }
   bool FirstShowPending() const { return Timer2.Tag != 0; }
@@ -144,9 +144,13 @@ private:
   void OpenFromTray();
   void SaveAll();
   store::TSettingsControls Settings();
+  // The context menus' commands on the selected row of either list, given the
+  // column that holds what they need.
+  void OpenFolderOfSelected(const toolkit::TListView& view, int pathColumn);
+  void ShowPropertiesOfSelected(const toolkit::TListView& view, int pathColumn);
+  void CopySelectedCell(const toolkit::TListView& view, int column);
 
   std::string folder_;
-  monitor::TProgramIndex programIndex_;  // first ListView2 row of each program
   store::DataFilesState dataFiles_;      // what the loading made of the data files
   store::TSettingsFileState settingsFile_;  // what the reading made of Inf.ini
   ui::TOKBottomDlg* about_ = nullptr;

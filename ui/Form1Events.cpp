@@ -4,12 +4,14 @@
 // the context menus.
 #include <windows.h>
 
+#include "monitor/Comparison.h"
 #include "monitor/DeletionCheck.h"
 #include "monitor/FileFacts.h"
 #include "monitor/Notice.h"
 #include "monitor/Snapshot.h"
 #include "toolkit/Application.h"
 #include "toolkit/Paths.h"
+#include "ui/FirstRun.h"
 #include "ui/Form1.h"
 #include "ui/Form4.h"
 #include "ui/IgnoredFolders.h"
@@ -20,22 +22,15 @@
 
 // --- Monitoring ---
 
-void TForm1::GetProcessesList() { monitor::GetProcessesList(ListView1, ListBox1, Edit2); }
+void TForm1::GetProcessesList() { monitor::GetProcessesList(Tables); }
 
-void TForm1::ListFileProperty() { monitor::ListFileProperty(ListView1, ImageList1); }
+void TForm1::ListFileProperty() { monitor::ListFileProperty(Tables); }
 
-void TForm1::RefreshCurrentProcesses() {
-  monitor::RefreshCurrentProcesses(ListView1, ListBox1, Edit2, ImageList1, Image2.get());
-}
+void TForm1::RefreshCurrentProcesses() { monitor::RefreshCurrentProcesses(Tables, Image2.get()); }
 
-void TForm1::ListFileCompares() {
-  monitor::ListFileCompares(ListView1, Edit2, ListView4, SpinEdit2.Value(), ListView2, ListView3,
-                            AddedCount, UpdatedCount, programIndex_);
-}
+void TForm1::ListFileCompares() { monitor::ListFileCompares(Tables, SpinEdit2.Value()); }
 
-void TForm1::CheckDeletedPrograms() {
-  monitor::CheckDeletedPrograms(ListView2, ListView3, DeletedCount);
-}
+void TForm1::CheckDeletedPrograms() { monitor::CheckDeletedPrograms(Tables); }
 
 void TForm1::ShowChangeNotice(int added, int updated, int deleted) {
   TrayIcon1.ShowBalloon(monitor::kNoticeTitle, monitor::ChangeNoticeText(added, updated, deleted),
@@ -68,7 +63,7 @@ void TForm1::Button4Click() {
 }
 
 void TForm1::ListView1ColumnClick(int column) {
-  ui::SortCurrentProcesses(ListView1, ListBox1, ListBox2, column);
+  ui::SortCurrentProcesses(Tables, ListBox2, column);
 }
 
 void TForm1::ListView2ColumnClick(int column) { ui::SortProcessList(ListView2, column); }
@@ -81,9 +76,7 @@ store::TSettingsControls TForm1::Settings() {
 
 void TForm1::FormCreate() {
   Guarded([this] {
-    store::LoadDataFiles(folder_, Memo2, ListView2, ListView3, dataFiles_,
-                         {ListView1, ListBox1, Edit2, ImageList1, Image2.get(), ListView4,
-                          SpinEdit2.Value(), AddedCount, UpdatedCount, programIndex_});
+    ui::LoadTables(folder_, Memo2, Tables, Image2.get(), SpinEdit2.Value(), dataFiles_);
     store::ReadSettings(
         store::SettingsPath(folder_), Memo2, Settings(),
         [this](const std::string& notice) { Hooks.ShowNotice(Handle(), notice); },
@@ -113,7 +106,7 @@ void TForm1::SaveAll() {
   if (saved_) return;
   saved_ = true;
   Guarded([this] {
-    store::SaveDataFiles(folder_, Memo2, ListView2, ListView3, dataFiles_);
+    store::SaveDataFiles(folder_, Memo2, {ListView2, ListView3}, dataFiles_);
     // The icon leaves the notification area even when the settings cannot be written.
     struct IconAway {
       trayicon::TTrayIcon& icon;
@@ -199,57 +192,33 @@ void TForm1::Button7Click() { ui::RemoveIgnoredFolder(ListView4); }
 
 // --- Context menus ---
 
-void TForm1::N4Click() {
-  int row = ListView1.Selected();
+void TForm1::OpenFolderOfSelected(const toolkit::TListView& view, int pathColumn) {
+  int row = view.Selected();
   if (row < 0) return;
-  ui::OpenContainingFolder(Hooks.ShellOpen, Handle(), ListView1[row].Cell(1),
+  ui::OpenContainingFolder(Hooks.ShellOpen, Handle(), view.Cell(row, pathColumn),
                            toolkit::WithTrailingBackslash(folder_));
 }
 
-void TForm1::N1Click() {
-  int row = ListView2.Selected();
+void TForm1::ShowPropertiesOfSelected(const toolkit::TListView& view, int pathColumn) {
+  int row = view.Selected();
+  if (row >= 0) ui::ShowFileProperties(Hooks.ShellExecuteEx, Handle(), view.Cell(row, pathColumn));
+}
+
+void TForm1::CopySelectedCell(const toolkit::TListView& view, int column) {
+  int row = view.Selected();
   if (row < 0) return;
-  ui::OpenContainingFolder(Hooks.ShellOpen, Handle(), ListView2[row].Cell(1),
-                           toolkit::WithTrailingBackslash(folder_));
-}
-
-void TForm1::N10Click() {
-  int row = ListView1.Selected();
-  if (row >= 0) ui::ShowFileProperties(Hooks.ShellExecuteEx, Handle(), ListView1[row].Cell(1));
-}
-
-void TForm1::N11Click() {
-  int row = ListView2.Selected();
-  if (row >= 0) ui::ShowFileProperties(Hooks.ShellExecuteEx, Handle(), ListView2[row].Cell(1));
-}
-
-void TForm1::N5Click() {
-  int row = ListView1.Selected();
-  if (row < 0) return;
-  Edit1 = ListView1[row].Caption;
+  Edit1 = view.Cell(row, column);
   ui::CopyTextToClipboard(Handle(), Edit1);
 }
 
-void TForm1::N6Click() {
-  int row = ListView1.Selected();
-  if (row < 0) return;
-  Edit1 = ListView1[row].Cell(1);
-  ui::CopyTextToClipboard(Handle(), Edit1);
-}
-
-void TForm1::N7Click() {
-  int row = ListView2.Selected();
-  if (row < 0) return;
-  Edit1 = ListView2[row].Caption;
-  ui::CopyTextToClipboard(Handle(), Edit1);
-}
-
-void TForm1::N8Click() {
-  int row = ListView2.Selected();
-  if (row < 0) return;
-  Edit1 = ListView2[row].Cell(1);
-  ui::CopyTextToClipboard(Handle(), Edit1);
-}
+void TForm1::N4Click() { OpenFolderOfSelected(ListView1, monitor::kCurrentPath); }
+void TForm1::N1Click() { OpenFolderOfSelected(ListView2, monitor::kProgramPath); }
+void TForm1::N10Click() { ShowPropertiesOfSelected(ListView1, monitor::kCurrentPath); }
+void TForm1::N11Click() { ShowPropertiesOfSelected(ListView2, monitor::kProgramPath); }
+void TForm1::N5Click() { CopySelectedCell(ListView1, monitor::kCurrentName); }
+void TForm1::N6Click() { CopySelectedCell(ListView1, monitor::kCurrentPath); }
+void TForm1::N7Click() { CopySelectedCell(ListView2, monitor::kProgramName); }
+void TForm1::N8Click() { CopySelectedCell(ListView2, monitor::kProgramPath); }
 
 void TForm1::N9Click() {
   if (!Hooks.ConfirmEndProcess(Handle())) return;
@@ -273,8 +242,9 @@ void TForm1::N9Click() {
 void TForm1::N3Click() {
   int row = ListView2.Selected();
   if (row < 0) return;
-  std::string comment = ListView2[row].Cell(5);
-  if (Hooks.EditComment(Handle(), comment)) ListView2.SetCell(row, 5, comment);
+  std::string comment = ListView2.Cell(row, monitor::kProgramComment);
+  if (Hooks.EditComment(Handle(), comment))
+    ListView2.SetCell(row, monitor::kProgramComment, comment);
 }
 
 void TForm1::Delete1Click() {

@@ -9,8 +9,6 @@ namespace ui {
 
 namespace {
 
-constexpr int kSpareColumn = 3;
-
 std::string Lowered(const std::string& text) {
   std::string lowered = text;
   if (!lowered.empty()) ::CharLowerBuffA(&lowered[0], static_cast<DWORD>(lowered.size()));
@@ -39,18 +37,19 @@ int CompareLowered(const std::string& x, const std::string& y) {
   return xn < yn ? -1 : 1;
 }
 
-// Sorts the rows by the lowered text of a column. Lowering is done once per row,
-// not once per comparison: on a list of 100,000 rows that is the bulk of the work.
-void SortByColumn(toolkit::TListView& view, int column) {
+// The order of the rows by the lowered text of a column: new row i is old row
+// order[i]. Lowering is done once per row, not once per comparison: on a list of
+// 100,000 rows that is the bulk of the work.
+std::vector<int> OrderByColumn(const toolkit::TListView& view, int column) {
   std::vector<std::string> keys;
   keys.reserve(static_cast<size_t>(view.Count()));
-  for (int i = 0; i < view.Count(); ++i) keys.push_back(Lowered(view[i].Cell(column)));
+  for (const toolkit::TListItem& row : view.Items()) keys.push_back(Lowered(row.Cell(column)));
   std::vector<int> order(keys.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
   std::stable_sort(order.begin(), order.end(), [&keys](int x, int y) {
     return CompareLowered(keys[static_cast<size_t>(x)], keys[static_cast<size_t>(y)]) < 0;
   });
-  view.Reorder(order);
+  return order;
 }
 
 }  // namespace
@@ -59,29 +58,20 @@ int CompareSortKeys(const std::string& a, const std::string& b) {
   return CompareLowered(Lowered(a), Lowered(b));
 }
 
-void SortCurrentProcesses(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
-                          toolkit::TStringList& ListBox2, int column) {
-  if (column == kSpareColumn) return;
+void SortCurrentProcesses(monitor::TTables& tables, toolkit::TStringList& ListBox2, int column) {
+  if (column == monitor::kCurrentSpare) return;
+  std::vector<int> order = OrderByColumn(tables.CurrentProcesses, column);
+  tables.CurrentProcesses.Reorder(order);
+  // Each identifier goes where its row went.
   ListBox2.Clear();
-  for (const std::string& pid : CurrentPids.Items()) ListBox2.Add(pid);
-  CurrentPids.Clear();
-  // Each row carries its old index in the spare cell through the sort, so its
-  // identifier can be found again afterwards.
-  for (int i = 0; i < ListView1.Count(); ++i) {
-    ListView1[i].SetCell(kSpareColumn, std::to_string(i));
-    CurrentPids.Add(std::string());
-  }
-  SortByColumn(ListView1, column);
-  for (int i = 0; i < ListView1.Count(); ++i) {
-    int n = std::stoi(ListView1[i].Cell(kSpareColumn));
-    CurrentPids[i] = n < ListBox2.Count() ? ListBox2[n] : std::string();
-    ListView1[i].SetCell(kSpareColumn, std::string());
-  }
-  ListView1.Changed();
+  for (const std::string& pid : tables.CurrentPids.Items()) ListBox2.Add(pid);
+  tables.CurrentPids.Clear();
+  for (int from : order)
+    tables.CurrentPids.Add(from < ListBox2.Count() ? ListBox2[from] : std::string());
 }
 
-void SortProcessList(toolkit::TListView& ListView2, int column) {
-  SortByColumn(ListView2, column);
+void SortProcessList(toolkit::TListView& processList, int column) {
+  processList.Reorder(OrderByColumn(processList, column));
 }
 
 }  // namespace ui

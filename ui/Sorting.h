@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "monitor/Tables.h"
 #include "toolkit/ListView.h"
 #include "toolkit/StringList.h"
 
@@ -16,12 +17,11 @@ namespace ui {
 // with a to z counted as A to Z, a prefix first. Negative, zero or positive.
 int CompareSortKeys(const std::string& a, const std::string& b);
 
-// Sorts ListView1 by `column` (0 to 2; the spare column 3 sorts nothing), carrying
-// CurrentPids along through the spare cell and the scratch list ListBox2.
-void SortCurrentProcesses(toolkit::TListView& ListView1, toolkit::TStringList& CurrentPids,
-                          toolkit::TStringList& ListBox2, int column);
+// Sorts the current processes by a column (the spare column sorts nothing),
+// carrying CurrentPids along through the scratch list ListBox2.
+void SortCurrentProcesses(monitor::TTables& tables, toolkit::TStringList& ListBox2, int column);
 
-// Sorts ListView2 by `column` (0 to 5).
-void SortProcessList(toolkit::TListView& ListView2, int column);
+// Sorts the process list by a column.
+void SortProcessList(toolkit::TListView& processList, int column);
 
 }  // namespace ui

@@ -5,184 +5,176 @@
 #include <string>
 #include <vector>
 
+#include "TestTables.h"
 #include "monitor/Comparison.h"
+
+using namespace monitor;
+using testsupport::AddLogEntry;
+using testsupport::AddProcess;
+using testsupport::AddProgram;
 
 namespace {
 
 const char kSnapshot[] = "2024/05/06 7:08:09";
 
-// The tables of one comparison, built in memory.
-struct Tables {
-  toolkit::TListView current;  // ListView1
-  toolkit::TListView list;     // ListView2
-  toolkit::TListView log;      // ListView3
-  toolkit::TListView ignored;  // ListView4
-  int maxLog = 100;
-  int added = -1;
-  int updated = -1;
-  monitor::TProgramIndex index;
-
-  void Process(const std::string& name, const std::string& path, const std::string& time) {
-    current.Add(name).SubItems = {path, time, ""};
-  }
-  void Known(const std::string& name, const std::string& path, const std::string& time,
-             const std::string& comment = "") {
-    list.Add(name).SubItems = {path, time, "2020/01/01 1:00:00", "2020/01/02 2:00:00", comment};
-  }
-  void LogRows(int n) {
-    for (int i = 0; i < n; ++i) log.Add("t" + std::to_string(i)).SubItems = {"x.exe", "追加", ""};
-  }
-  void Compare() {
-    monitor::ListFileCompares(current, kSnapshot, ignored, maxLog, list, log, added, updated,
-                              index);
+// Tables whose snapshot was taken at kSnapshot; the counts start at -1, so that a
+// comparison that does not set them shows.
+struct Tables : testsupport::Tables {
+  Tables() {
+    SnapshotTime = kSnapshot;
+    Counts.Added = Counts.Updated = -1;
   }
 };
+
+void LogRows(Tables& t, int n) {
+  for (int i = 0; i < n; ++i) AddLogEntry(t, "t" + std::to_string(i), "x.exe", "追加");
+}
 
 }  // namespace
 
 TEST(Comparison, EqualEmptyTimesRefreshOnlyTheLastRunTime) {
   Tables t;
-  t.Known("gone.exe", "C:\\Apps\\gone.exe", "", "note");
-  t.Process("gone.exe", "C:\\Apps\\gone.exe", "");
+  AddProgram(t, "gone.exe", "C:\\Apps\\gone.exe", "", "note");
+  AddProcess(t, "gone.exe", "C:\\Apps\\gone.exe", "");
   t.Compare();
-  ASSERT_EQ(1, t.list.Count());
-  const toolkit::TListItem& row = t.list[0];
-  EXPECT_EQ("", row.Cell(2));
-  EXPECT_EQ("2020/01/01 1:00:00", row.Cell(3));
-  EXPECT_EQ(kSnapshot, row.Cell(4));
-  EXPECT_EQ("note", row.Cell(5));
-  EXPECT_EQ(0, t.log.Count());
-  EXPECT_EQ(0, t.added);
-  EXPECT_EQ(0, t.updated);
+  ASSERT_EQ(1, t.ProcessList.Count());
+  const toolkit::TListItem& row = t.ProcessList[0];
+  EXPECT_EQ("", row.Cell(kProgramModified));
+  EXPECT_EQ("2020/01/01 1:00:00", row.Cell(kProgramAdded));
+  EXPECT_EQ(kSnapshot, row.Cell(kProgramLastRun));
+  EXPECT_EQ("note", row.Cell(kProgramComment));
+  EXPECT_EQ(0, t.Log.Count());
+  EXPECT_EQ(0, t.Counts.Added);
+  EXPECT_EQ(0, t.Counts.Updated);
 }
 
 TEST(Comparison, VanishedFileIsLoggedAsUpdate) {
   Tables t;
-  t.Known("app.exe", "C:\\Apps\\app.exe", "2023/12/01 10:20:30");
-  t.Process("app.exe", "C:\\Apps\\app.exe", "");
+  AddProgram(t, "app.exe", "C:\\Apps\\app.exe", "2023/12/01 10:20:30");
+  AddProcess(t, "app.exe", "C:\\Apps\\app.exe", "");
   t.Compare();
-  EXPECT_EQ("", t.list[0].Cell(2));
-  EXPECT_EQ(kSnapshot, t.list[0].Cell(4));
-  ASSERT_EQ(1, t.log.Count());
-  EXPECT_EQ("app.exe", t.log[0].Cell(1));
-  EXPECT_EQ("更新", t.log[0].Cell(2));
-  EXPECT_EQ("(2023/12/01 10:20:30)→()", t.log[0].Cell(3));
-  EXPECT_FALSE(t.log[0].Caption.empty());
-  EXPECT_EQ(1, t.updated);
-  EXPECT_EQ(0, t.added);
+  EXPECT_EQ("", t.ProcessList[0].Cell(kProgramModified));
+  EXPECT_EQ(kSnapshot, t.ProcessList[0].Cell(kProgramLastRun));
+  ASSERT_EQ(1, t.Log.Count());
+  EXPECT_EQ("app.exe", t.Log[0].Cell(kLogName));
+  EXPECT_EQ("更新", t.Log[0].Cell(kLogKind));
+  EXPECT_EQ("(2023/12/01 10:20:30)→()", t.Log[0].Cell(kLogDetail));
+  EXPECT_FALSE(t.Log[0].Caption.empty());
+  EXPECT_EQ(1, t.Counts.Updated);
+  EXPECT_EQ(0, t.Counts.Added);
 
-  t.current.Clear();
-  t.Process("app.exe", "C:\\Apps\\app.exe", "2024/01/02");
+  t.CurrentProcesses.Clear();
+  AddProcess(t, "app.exe", "C:\\Apps\\app.exe", "2024/01/02");
   t.Compare();
-  EXPECT_EQ("2024/01/02", t.list[0].Cell(2));
-  ASSERT_EQ(2, t.log.Count());
-  EXPECT_EQ("()→(2024/01/02)", t.log[1].Cell(3));
+  EXPECT_EQ("2024/01/02", t.ProcessList[0].Cell(kProgramModified));
+  ASSERT_EQ(2, t.Log.Count());
+  EXPECT_EQ("()→(2024/01/02)", t.Log[1].Cell(kLogDetail));
 }
 
 TEST(Comparison, PathDifferingOnlyInLetterCaseMatchesAndKeepsTheStoredCase) {
   Tables t;
-  t.Known("App.exe", "C:\\Program Files\\Tool\\App.exe", "2024/01/02");
-  t.Process("APP.EXE", "c:\\PROGRAM FILES\\tool\\app.exe", "2024/01/02");
+  AddProgram(t, "App.exe", "C:\\Program Files\\Tool\\App.exe", "2024/01/02");
+  AddProcess(t, "APP.EXE", "c:\\PROGRAM FILES\\tool\\app.exe", "2024/01/02");
   t.Compare();
-  ASSERT_EQ(1, t.list.Count());
-  EXPECT_EQ("App.exe", t.list[0].Caption);
-  EXPECT_EQ("C:\\Program Files\\Tool\\App.exe", t.list[0].Cell(1));
-  EXPECT_EQ(kSnapshot, t.list[0].Cell(4));
-  EXPECT_EQ(0, t.added);
+  ASSERT_EQ(1, t.ProcessList.Count());
+  EXPECT_EQ("App.exe", t.ProcessList[0].Caption);
+  EXPECT_EQ("C:\\Program Files\\Tool\\App.exe", t.ProcessList[0].Cell(kProgramPath));
+  EXPECT_EQ(kSnapshot, t.ProcessList[0].Cell(kProgramLastRun));
+  EXPECT_EQ(0, t.Counts.Added);
 }
 
 TEST(Comparison, FullWidthLettersInOtherCaseMatchButHalfAndFullWidthDoNot) {
   Tables t;
-  t.Known("ａｂｃ.exe", "C:\\ａｂｃ.exe", "");
-  t.Process("ＡＢＣ.EXE", "C:\\ＡＢＣ.exe", "");  // full-width capitals: the same program
-  t.Process("abc.exe", "C:\\abc.exe", "");          // half-width: another one
+  AddProgram(t, "ａｂｃ.exe", "C:\\ａｂｃ.exe", "");
+  AddProcess(t, "ＡＢＣ.EXE", "C:\\ＡＢＣ.exe", "");  // full-width capitals: the same program
+  AddProcess(t, "abc.exe", "C:\\abc.exe", "");          // half-width: another one
   t.Compare();
-  ASSERT_EQ(2, t.list.Count());
-  EXPECT_EQ(kSnapshot, t.list[0].Cell(4));
-  EXPECT_EQ("abc.exe", t.list[1].Caption);
-  EXPECT_EQ(1, t.added);
+  ASSERT_EQ(2, t.ProcessList.Count());
+  EXPECT_EQ(kSnapshot, t.ProcessList[0].Cell(kProgramLastRun));
+  EXPECT_EQ("abc.exe", t.ProcessList[1].Caption);
+  EXPECT_EQ(1, t.Counts.Added);
 }
 
 TEST(Comparison, NewProgramIsAddedAndLogged) {
   Tables t;
-  t.Process("new.exe", "D:\\新しい\\new.exe", "2024/03/04 5:06:08");
+  AddProcess(t, "new.exe", "D:\\新しい\\new.exe", "2024/03/04 5:06:08");
   t.Compare();
-  ASSERT_EQ(1, t.list.Count());
-  const toolkit::TListItem& row = t.list[0];
+  ASSERT_EQ(1, t.ProcessList.Count());
+  const toolkit::TListItem& row = t.ProcessList[0];
   EXPECT_EQ("new.exe", row.Caption);
-  EXPECT_EQ("D:\\新しい\\new.exe", row.Cell(1));
-  EXPECT_EQ("2024/03/04 5:06:08", row.Cell(2));
-  EXPECT_FALSE(row.Cell(3).empty());
-  EXPECT_EQ(kSnapshot, row.Cell(4));
-  EXPECT_EQ("", row.Cell(5));
-  ASSERT_EQ(1, t.log.Count());
-  EXPECT_EQ("new.exe", t.log[0].Cell(1));
-  EXPECT_EQ("追加", t.log[0].Cell(2));
-  EXPECT_EQ("", t.log[0].Cell(3));
-  EXPECT_EQ(1, t.added);
-  EXPECT_EQ(0, t.updated);
+  EXPECT_EQ("D:\\新しい\\new.exe", row.Cell(kProgramPath));
+  EXPECT_EQ("2024/03/04 5:06:08", row.Cell(kProgramModified));
+  EXPECT_FALSE(row.Cell(kProgramAdded).empty());
+  EXPECT_EQ(kSnapshot, row.Cell(kProgramLastRun));
+  EXPECT_EQ("", row.Cell(kProgramComment));
+  ASSERT_EQ(1, t.Log.Count());
+  EXPECT_EQ("new.exe", t.Log[0].Cell(kLogName));
+  EXPECT_EQ("追加", t.Log[0].Cell(kLogKind));
+  EXPECT_EQ("", t.Log[0].Cell(kLogDetail));
+  EXPECT_EQ(1, t.Counts.Added);
+  EXPECT_EQ(0, t.Counts.Updated);
 }
 
 TEST(Comparison, TwoProcessesOfOneNewProgramAddOneRowAndCountOne) {
   Tables t;
-  t.Process("twice.exe", "C:\\twice.exe", "2024/01/01");
-  t.Process("twice.exe", "C:\\twice.exe", "2024/01/01");
+  AddProcess(t, "twice.exe", "C:\\twice.exe", "2024/01/01");
+  AddProcess(t, "twice.exe", "C:\\twice.exe", "2024/01/01");
   t.Compare();
-  EXPECT_EQ(1, t.list.Count());
-  EXPECT_EQ(1, t.log.Count());
-  EXPECT_EQ(1, t.added);
-  EXPECT_EQ(0, t.updated);
+  EXPECT_EQ(1, t.ProcessList.Count());
+  EXPECT_EQ(1, t.Log.Count());
+  EXPECT_EQ(1, t.Counts.Added);
+  EXPECT_EQ(0, t.Counts.Updated);
 }
 
 TEST(Comparison, CountersStartFromZeroAtEveryRun) {
   Tables t;
-  t.Process("a.exe", "C:\\a.exe", "");
+  AddProcess(t, "a.exe", "C:\\a.exe", "");
   t.Compare();
-  EXPECT_EQ(1, t.added);
+  EXPECT_EQ(1, t.Counts.Added);
   t.Compare();
-  EXPECT_EQ(0, t.added);
-  EXPECT_EQ(0, t.updated);
+  EXPECT_EQ(0, t.Counts.Added);
+  EXPECT_EQ(0, t.Counts.Updated);
 }
 
 TEST(Comparison, OnlyTheFirstOfTwoEqualRowsIsUpdated) {
   Tables t;
-  t.Known("dup.exe", "C:\\dup.exe", "old");
-  t.Known("DUP.EXE", "C:\\DUP.EXE", "old");
-  t.Process("dup.exe", "C:\\dup.exe", "new");
+  AddProgram(t, "dup.exe", "C:\\dup.exe", "old");
+  AddProgram(t, "DUP.EXE", "C:\\DUP.EXE", "old");
+  AddProcess(t, "dup.exe", "C:\\dup.exe", "new");
   t.Compare();
-  EXPECT_EQ("new", t.list[0].Cell(2));
-  EXPECT_EQ("old", t.list[1].Cell(2));
-  EXPECT_EQ(1, t.updated);
+  EXPECT_EQ("new", t.ProcessList[0].Cell(kProgramModified));
+  EXPECT_EQ("old", t.ProcessList[1].Cell(kProgramModified));
+  EXPECT_EQ(1, t.Counts.Updated);
 }
 
 TEST(Comparison, IgnoredFolderInOtherLetterCaseDoesNotExclude) {
   Tables t;
-  t.ignored.Add("c:\\tools\\");
-  t.Process("a.exe", "C:\\Tools\\a.exe", "");
+  t.IgnoredFolders.Add("c:\\tools\\");
+  AddProcess(t, "a.exe", "C:\\Tools\\a.exe", "");
   t.Compare();
-  EXPECT_EQ(1, t.list.Count());
+  EXPECT_EQ(1, t.ProcessList.Count());
 }
 
 TEST(Comparison, IgnoredFolderInTheMiddleOfAPathExcludesIt) {
   Tables t;
-  t.ignored.Add("\\Temp\\");
-  t.Known("b.exe", "C:\\Users\\me\\Temp\\b.exe", "old");
-  t.Process("a.exe", "C:\\Users\\me\\Temp\\a.exe", "");
-  t.Process("b.exe", "C:\\Users\\me\\Temp\\b.exe", "new");
+  t.IgnoredFolders.Add("\\Temp\\");
+  AddProgram(t, "b.exe", "C:\\Users\\me\\Temp\\b.exe", "old");
+  AddProcess(t, "a.exe", "C:\\Users\\me\\Temp\\a.exe", "");
+  AddProcess(t, "b.exe", "C:\\Users\\me\\Temp\\b.exe", "new");
   t.Compare();
   // Passed over entirely: nothing added, the known one neither updated nor refreshed.
-  ASSERT_EQ(1, t.list.Count());
-  EXPECT_EQ("old", t.list[0].Cell(2));
-  EXPECT_EQ("2020/01/02 2:00:00", t.list[0].Cell(4));
-  EXPECT_EQ(0, t.log.Count());
+  ASSERT_EQ(1, t.ProcessList.Count());
+  EXPECT_EQ("old", t.ProcessList[0].Cell(kProgramModified));
+  EXPECT_EQ("2020/01/02 2:00:00", t.ProcessList[0].Cell(kProgramLastRun));
+  EXPECT_EQ(0, t.Log.Count());
 }
 
 TEST(Comparison, EmptyIgnoredEntryExcludesNothing) {
   Tables t;
-  t.ignored.Add("");
-  t.Process("a.exe", "C:\\a.exe", "");
+  t.IgnoredFolders.Add("");
+  AddProcess(t, "a.exe", "C:\\a.exe", "");
   t.Compare();
-  EXPECT_EQ(1, t.list.Count());
+  EXPECT_EQ(1, t.ProcessList.Count());
   EXPECT_FALSE(monitor::ContainsAtCharBoundary("C:\\a.exe", ""));
 }
 
@@ -196,10 +188,10 @@ TEST(Comparison, TrailByteEqualToTheEntrysFirstByteDoesNotStartAMatch) {
   EXPECT_TRUE(monitor::ContainsAtCharBoundary(path, "\\表示\\"));
 
   Tables t;
-  t.ignored.Add("\\示\\");
-  t.Process("a.exe", path, "");
+  t.IgnoredFolders.Add("\\示\\");
+  AddProcess(t, "a.exe", path, "");
   t.Compare();
-  EXPECT_EQ(1, t.list.Count());
+  EXPECT_EQ(1, t.ProcessList.Count());
 }
 
 TEST(Comparison, MatchMustNotEndInsideADoubleByteCharacter) {
@@ -219,49 +211,49 @@ TEST(Comparison, LaterOccurrenceAtABoundaryStillMatches) {
 
 TEST(Comparison, LogOverTheMaximumIsTrimmedBeforeAnythingElse) {
   Tables t;
-  t.maxLog = 10;
-  t.LogRows(12);
-  t.Process("new.exe", "C:\\new.exe", "");
+  t.MaxLogRows = 10;
+  LogRows(t, 12);
+  AddProcess(t, "new.exe", "C:\\new.exe", "");
   t.Compare();
   // The two oldest went first; the addition then takes the log to 11.
-  ASSERT_EQ(11, t.log.Count());
-  EXPECT_EQ("t2", t.log[0].Caption);
-  EXPECT_EQ("new.exe", t.log[10].Cell(1));
+  ASSERT_EQ(11, t.Log.Count());
+  EXPECT_EQ("t2", t.Log[0].Caption);
+  EXPECT_EQ("new.exe", t.Log[10].Cell(kLogName));
 }
 
 TEST(Comparison, UpdateAtTheMaximumKeepsTheLogAtTheMaximum) {
   Tables t;
-  t.maxLog = 10;
-  t.LogRows(10);
-  t.Known("a.exe", "C:\\a.exe", "old");
-  t.Process("a.exe", "C:\\a.exe", "new");
+  t.MaxLogRows = 10;
+  LogRows(t, 10);
+  AddProgram(t, "a.exe", "C:\\a.exe", "old");
+  AddProcess(t, "a.exe", "C:\\a.exe", "new");
   t.Compare();
-  ASSERT_EQ(10, t.log.Count());
-  EXPECT_EQ("t1", t.log[0].Caption);
-  EXPECT_EQ("更新", t.log[9].Cell(2));
+  ASSERT_EQ(10, t.Log.Count());
+  EXPECT_EQ("t1", t.Log[0].Caption);
+  EXPECT_EQ("更新", t.Log[9].Cell(kLogKind));
 }
 
 TEST(Comparison, AdditionsTakeTheLogOverTheMaximum) {
   Tables t;
-  t.maxLog = 10;
-  t.LogRows(10);
-  t.Process("a.exe", "C:\\a.exe", "");
-  t.Process("b.exe", "C:\\b.exe", "");
+  t.MaxLogRows = 10;
+  LogRows(t, 10);
+  AddProcess(t, "a.exe", "C:\\a.exe", "");
+  AddProcess(t, "b.exe", "C:\\b.exe", "");
   t.Compare();
-  ASSERT_EQ(12, t.log.Count());
-  EXPECT_EQ("t0", t.log[0].Caption);
+  ASSERT_EQ(12, t.Log.Count());
+  EXPECT_EQ("t0", t.Log[0].Caption);
 }
 
 TEST(Comparison, LogIsScrolledToItsLastRow) {
   Tables t;
-  t.LogRows(3);
+  LogRows(t, 3);
   t.Compare();
-  EXPECT_EQ(2, t.log.LastMadeVisible());
+  EXPECT_EQ(2, t.Log.LastMadeVisible());
 
   Tables empty;
   empty.Compare();
-  EXPECT_EQ(-1, empty.log.LastMadeVisible());
-  EXPECT_EQ(0, empty.added);
+  EXPECT_EQ(-1, empty.Log.LastMadeVisible());
+  EXPECT_EQ(0, empty.Counts.Added);
 }
 
 TEST(Comparison, IdentityKeyAgreesWithCompareString) {
@@ -281,57 +273,57 @@ TEST(Comparison, IdentityKeyAgreesWithCompareString) {
 
 TEST(Comparison, ListChangedElsewhereIsSearchedAfresh) {
   Tables t;
-  t.Known("a.exe", "C:\\a.exe", "1");
-  t.Known("b.exe", "C:\\b.exe", "1");
-  t.Known("c.exe", "C:\\c.exe", "1");
-  t.Process("c.exe", "C:\\c.exe", "1");
+  AddProgram(t, "a.exe", "C:\\a.exe", "1");
+  AddProgram(t, "b.exe", "C:\\b.exe", "1");
+  AddProgram(t, "c.exe", "C:\\c.exe", "1");
+  AddProcess(t, "c.exe", "C:\\c.exe", "1");
   t.Compare();  // builds the index: c.exe at row 2
-  const int builds = t.index.Rebuilds();
+  const int builds = t.ProgramIndex.Rebuilds();
   EXPECT_GE(builds, 1);
 
-  t.list.Delete(0);  // c.exe now at row 1
-  t.current.Clear();
-  t.Process("c.exe", "C:\\c.exe", "2");
+  t.ProcessList.Delete(0);  // c.exe now at row 1
+  t.CurrentProcesses.Clear();
+  AddProcess(t, "c.exe", "C:\\c.exe", "2");
   t.Compare();
-  ASSERT_EQ(2, t.list.Count());
-  EXPECT_EQ("2", t.list[1].Cell(2));
+  ASSERT_EQ(2, t.ProcessList.Count());
+  EXPECT_EQ("2", t.ProcessList[1].Cell(kProgramModified));
 
-  t.list.Sort([](const toolkit::TListItem& x, const toolkit::TListItem& y) {
+  t.ProcessList.Sort([](const toolkit::TListItem& x, const toolkit::TListItem& y) {
     return y.Caption.compare(x.Caption);  // descending: c.exe first
   });
-  t.current.Clear();
-  t.Process("c.exe", "C:\\c.exe", "3");
-  t.Process("b.exe", "C:\\b.exe", "3");
+  t.CurrentProcesses.Clear();
+  AddProcess(t, "c.exe", "C:\\c.exe", "3");
+  AddProcess(t, "b.exe", "C:\\b.exe", "3");
   t.Compare();
-  ASSERT_EQ(2, t.list.Count());
-  EXPECT_EQ("c.exe", t.list[0].Caption);
-  EXPECT_EQ("3", t.list[0].Cell(2));
-  EXPECT_EQ("3", t.list[1].Cell(2));
-  EXPECT_EQ(0, t.added);
+  ASSERT_EQ(2, t.ProcessList.Count());
+  EXPECT_EQ("c.exe", t.ProcessList[0].Caption);
+  EXPECT_EQ("3", t.ProcessList[0].Cell(kProgramModified));
+  EXPECT_EQ("3", t.ProcessList[1].Cell(kProgramModified));
+  EXPECT_EQ(0, t.Counts.Added);
 }
 
 TEST(Comparison, OwnChangesDoNotRebuildTheIndex) {
   Tables t;
-  for (int i = 0; i < 50; ++i) t.Known("p" + std::to_string(i) + ".exe", "C:\\p.exe", "1");
-  t.Process("p7.exe", "C:\\p.exe", "2");    // update
-  t.Process("p8.exe", "C:\\p.exe", "1");    // refresh
-  t.Process("new.exe", "C:\\new.exe", "");  // addition
+  for (int i = 0; i < 50; ++i) AddProgram(t, "p" + std::to_string(i) + ".exe", "C:\\p.exe", "1");
+  AddProcess(t, "p7.exe", "C:\\p.exe", "2");    // update
+  AddProcess(t, "p8.exe", "C:\\p.exe", "1");    // refresh
+  AddProcess(t, "new.exe", "C:\\new.exe", "");  // addition
   t.Compare();
   t.Compare();
-  EXPECT_EQ(1, t.index.Rebuilds());
-  EXPECT_EQ(51, t.list.Count());
+  EXPECT_EQ(1, t.ProgramIndex.Rebuilds());
+  EXPECT_EQ(51, t.ProcessList.Count());
 }
 
-TEST(Comparison, RowEditedInPlaceIsNotFoundUnderItsOldIdentity) {
+TEST(Comparison, RowEditedElsewhereIsNotFoundUnderItsOldIdentity) {
   Tables t;
-  t.Known("a.exe", "C:\\a.exe", "1");
-  t.Process("a.exe", "C:\\a.exe", "1");
+  AddProgram(t, "a.exe", "C:\\a.exe", "1");
+  AddProcess(t, "a.exe", "C:\\a.exe", "1");
   t.Compare();
-  t.list[0].SubItems[0] = "C:\\moved\\a.exe";  // edited without telling the list
+  t.ProcessList.SetCell(0, kProgramPath, "C:\\moved\\a.exe");
   t.Compare();
-  ASSERT_EQ(2, t.list.Count());
-  EXPECT_EQ("C:\\a.exe", t.list[1].Cell(1));
-  EXPECT_EQ(1, t.added);
+  ASSERT_EQ(2, t.ProcessList.Count());
+  EXPECT_EQ("C:\\a.exe", t.ProcessList[1].Cell(kProgramPath));
+  EXPECT_EQ(1, t.Counts.Added);
 }
 
 TEST(Comparison, IndexFindsTheSameRowsAsASearchFromTheTop) {
@@ -344,28 +336,31 @@ TEST(Comparison, IndexFindsTheSameRowsAsASearchFromTheTop) {
 
   Tables t;
   for (int round = 0; round < 20; ++round) {
-    if (round % 5 == 4 && t.list.Count() > 0) t.list.Delete(static_cast<int>(random() % t.list.Count()));
-    if (round % 7 == 6) t.Known(pick(names), pick(paths), "dup");
-    t.current.Clear();
-    for (int i = 0; i < 8; ++i) t.Process(pick(names), pick(paths), std::to_string(random() % 3));
+    if (round % 5 == 4 && t.ProcessList.Count() > 0)
+      t.ProcessList.Delete(static_cast<int>(random() % t.ProcessList.Count()));
+    if (round % 7 == 6) AddProgram(t, pick(names), pick(paths), "dup");
+    t.CurrentProcesses.Clear();
+    for (int i = 0; i < 8; ++i)
+      AddProcess(t, pick(names), pick(paths), std::to_string(random() % 3));
 
     toolkit::TListView expected;
-    for (const toolkit::TListItem& row : t.list.Items()) expected.Add(row.Caption).SubItems = row.SubItems;
-    for (const toolkit::TListItem& p : t.current.Items()) {
+    for (const toolkit::TListItem& row : t.ProcessList.Items()) expected.Add(row);
+    for (const toolkit::TListItem& p : t.CurrentProcesses.Items()) {
       int found = -1;
       for (int r = 0; r < expected.Count() && found < 0; ++r)
         if (monitor::SameTextIgnoringCase(expected[r].Caption, p.Caption) &&
-            monitor::SameTextIgnoringCase(expected[r].Cell(1), p.Cell(1)))
+            monitor::SameTextIgnoringCase(expected.Cell(r, kProgramPath), p.Cell(kCurrentPath)))
           found = r;
-      if (found < 0) expected.Add(p.Caption).SubItems = {p.Cell(1), p.Cell(2)};
-      else expected[found].SetCell(2, p.Cell(2));
+      if (found < 0) expected.Add({p.Caption, {p.Cell(kCurrentPath), p.Cell(kCurrentModified)}});
+      else expected.SetCell(found, kProgramModified, p.Cell(kCurrentModified));
     }
 
     t.Compare();
-    ASSERT_EQ(expected.Count(), t.list.Count()) << "round " << round;
+    ASSERT_EQ(expected.Count(), t.ProcessList.Count()) << "round " << round;
     for (int r = 0; r < expected.Count(); ++r) {
-      EXPECT_EQ(expected[r].Caption, t.list[r].Caption) << "round " << round << " row " << r;
-      EXPECT_EQ(expected[r].Cell(2), t.list[r].Cell(2)) << "round " << round << " row " << r;
+      EXPECT_EQ(expected[r].Caption, t.ProcessList[r].Caption) << "round " << round << " row " << r;
+      EXPECT_EQ(expected.Cell(r, kProgramModified), t.ProcessList[r].Cell(kProgramModified))
+          << "round " << round << " row " << r;
     }
   }
 }

@@ -1,20 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "TestTables.h"
 #include "monitor/DeletionCheck.h"
 
 using testsupport::TempDir;
 
+using testsupport::AddProgram;
+
 namespace {
 
-struct Lists {
-  toolkit::TListView programs;
-  toolkit::TListView log;
-  int deleted = 0;
-  void Add(const std::string& name, const std::string& path) {
-    programs.Add(name).SubItems = {path, "", "2020/1/1", "2020/1/1", ""};
-  }
-  void Check() { monitor::CheckDeletedPrograms(programs, log, deleted); }
+struct Lists : testsupport::Tables {
+  void Check() { monitor::CheckDeletedPrograms(*this); }
 };
 
 }  // namespace
@@ -22,16 +19,16 @@ struct Lists {
 TEST(DeletionCheck, AnEmptyListChangesNothing) {
   Lists l;
   l.Check();
-  EXPECT_EQ(0, l.deleted);
-  EXPECT_EQ(0, l.log.Count());
+  EXPECT_EQ(0, l.Counts.Deleted);
+  EXPECT_EQ(0, l.Log.Count());
 }
 
 TEST(DeletionCheck, NetworkPathsAreNeverRemoved) {
   Lists l;
-  l.Add("remote.exe", "\\\\nosuchserver\\share\\remote.exe");
+  AddProgram(l, "remote.exe", "\\\\nosuchserver\\share\\remote.exe");
   l.Check();
-  EXPECT_EQ(1, l.programs.Count());
-  EXPECT_EQ(0, l.deleted);
+  EXPECT_EQ(1, l.ProcessList.Count());
+  EXPECT_EQ(0, l.Counts.Deleted);
 }
 
 TEST(DeletionCheck, FoldersAndFilesBefore1980CountAsGone) {
@@ -42,52 +39,52 @@ TEST(DeletionCheck, FoldersAndFilesBefore1980CountAsGone) {
   std::string alive = dir.file("alive.exe");
   testsupport::WriteFileBytes(alive, "x");
   Lists l;
-  l.Add("folder", dir.path());
-  l.Add("alive.exe", alive);
-  l.Add("old.exe", old);
+  AddProgram(l, "folder", dir.path());
+  AddProgram(l, "alive.exe", alive);
+  AddProgram(l, "old.exe", old);
   l.Check();
-  ASSERT_EQ(1, l.programs.Count());
-  EXPECT_EQ("alive.exe", l.programs[0].Caption);
-  EXPECT_EQ(2, l.deleted);
+  ASSERT_EQ(1, l.ProcessList.Count());
+  EXPECT_EQ("alive.exe", l.ProcessList[0].Caption);
+  EXPECT_EQ(2, l.Counts.Deleted);
 }
 
 TEST(DeletionCheck, TheLowerRowIsLoggedFirstWithItsPathInTheDetail) {
   TempDir dir;
   Lists l;
-  l.Add("first.exe", dir.file("first.exe"));
-  l.Add("second.exe", dir.file("second.exe"));
+  AddProgram(l, "first.exe", dir.file("first.exe"));
+  AddProgram(l, "second.exe", dir.file("second.exe"));
   l.Check();
-  EXPECT_EQ(0, l.programs.Count());
-  EXPECT_EQ(2, l.deleted);
-  ASSERT_EQ(2, l.log.Count());
-  EXPECT_EQ("second.exe", l.log[0].Cell(1));
-  EXPECT_EQ("削除", l.log[0].Cell(2));
-  EXPECT_EQ(dir.file("second.exe") + "の削除を確認", l.log[0].Cell(3));
-  EXPECT_EQ("first.exe", l.log[1].Cell(1));
-  EXPECT_FALSE(l.log[0].Caption.empty());
+  EXPECT_EQ(0, l.ProcessList.Count());
+  EXPECT_EQ(2, l.Counts.Deleted);
+  ASSERT_EQ(2, l.Log.Count());
+  EXPECT_EQ("second.exe", l.Log[0].Cell(monitor::kLogName));
+  EXPECT_EQ("削除", l.Log[0].Cell(monitor::kLogKind));
+  EXPECT_EQ(dir.file("second.exe") + "の削除を確認", l.Log[0].Cell(monitor::kLogDetail));
+  EXPECT_EQ("first.exe", l.Log[1].Cell(monitor::kLogName));
+  EXPECT_FALSE(l.Log[0].Caption.empty());
 }
 
 TEST(DeletionCheck, CountsOnFromWhatTheCallerLeft) {
   TempDir dir;
   Lists l;
-  l.deleted = 5;
-  l.Add("gone.exe", dir.file("gone.exe"));
+  l.Counts.Deleted = 5;
+  AddProgram(l, "gone.exe", dir.file("gone.exe"));
   l.Check();
-  EXPECT_EQ(6, l.deleted);
+  EXPECT_EQ(6, l.Counts.Deleted);
 }
 
 TEST(DeletionCheck, TheLogIsNotTrimmedHere) {
   TempDir dir;
   Lists l;
-  for (int i = 0; i < 10; ++i) l.log.Add("t").SubItems = {"n", "追加", ""};
-  for (const char* n : {"a.exe", "b.exe", "c.exe"}) l.Add(n, dir.file(n));
+  for (int i = 0; i < 10; ++i) testsupport::AddLogEntry(l, "t", "n", "追加");
+  for (const char* n : {"a.exe", "b.exe", "c.exe"}) AddProgram(l, n, dir.file(n));
   l.Check();
-  EXPECT_EQ(13, l.log.Count());
+  EXPECT_EQ(13, l.Log.Count());
 }
 
 TEST(DeletionCheck, TheMarkerOfAnUnknownPathIsLookedUpAndRemoved) {
   Lists l;
-  l.Add("unknown.exe", "[不明]");
+  AddProgram(l, "unknown.exe", "[不明]");
   l.Check();
-  EXPECT_EQ(0, l.programs.Count());
+  EXPECT_EQ(0, l.ProcessList.Count());
 }

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "TestTables.h"
 #include "monitor/FileFacts.h"
 #include "toolkit/Handle.h"
 
+using monitor::kCurrentModified;
 using testsupport::LocalTime;
 using testsupport::SetLocalWriteTime;
 using testsupport::TempDir;
@@ -17,17 +19,12 @@ std::string SleeperCopy(const TempDir& dir, const std::string& name) {
   return path;
 }
 
-struct Table {
-  toolkit::TListView rows;
-  toolkit::TImageList images;
-  toolkit::IconHandle fallback{::CopyIcon(::LoadIconA(nullptr, IDI_APPLICATION))};
-
-  Table() { monitor::ResetImageList(images, fallback.get()); }
+// Current-process rows as the snapshot leaves them: a name and a path.
+struct Table : testsupport::Tables {
   void AddRow(const std::string& path) {
-    toolkit::TListItem& row = rows.Add("x.exe");
-    row.SubItems.push_back(path);
+    CurrentProcesses.Add({"x.exe", {path}});
   }
-  void Run() { monitor::ListFileProperty(rows, images); }
+  void Run() { monitor::ListFileProperty(*this); }
 };
 
 }  // namespace
@@ -66,12 +63,12 @@ TEST(FileFacts, FilesBefore1980FoldersAndMissingFilesDoNotExist) {
   t.AddRow(dir.path());
   t.AddRow(dir.file("gone.exe"));
   t.Run();
-  for (int i = 0; i < t.rows.Count(); ++i) {
-    ASSERT_EQ(2u, t.rows[i].SubItems.size());
-    EXPECT_EQ("", t.rows[i].Cell(2));
-    EXPECT_EQ(0, t.rows[i].ImageIndex);
+  for (int i = 0; i < t.CurrentProcesses.Count(); ++i) {
+    ASSERT_EQ(2u, t.CurrentProcesses[i].SubItems.size());
+    EXPECT_EQ("", t.CurrentProcesses[i].Cell(kCurrentModified));
+    EXPECT_EQ(0, t.CurrentProcesses[i].ImageIndex);
   }
-  EXPECT_EQ(1, t.images.Count());
+  EXPECT_EQ(1, t.Icons.Count());
 }
 
 TEST(FileFacts, HiddenAndSystemExecutablesAreFound) {
@@ -88,24 +85,24 @@ TEST(FileFacts, EachRowOfOneProgramGetsItsOwnIconCopy) {
   t.AddRow(exe);
   t.AddRow(exe);
   t.Run();
-  EXPECT_EQ(3, t.images.Count());
-  EXPECT_EQ(1, t.rows[0].ImageIndex);
-  EXPECT_EQ(2, t.rows[1].ImageIndex);
-  EXPECT_FALSE(t.rows[0].Cell(2).empty());
+  EXPECT_EQ(3, t.Icons.Count());
+  EXPECT_EQ(1, t.CurrentProcesses[0].ImageIndex);
+  EXPECT_EQ(2, t.CurrentProcesses[1].ImageIndex);
+  EXPECT_FALSE(t.CurrentProcesses[0].Cell(kCurrentModified).empty());
 }
 
 TEST(FileFacts, InTheTrayNoIconsAreExtractedButTimesAreRead) {
   TempDir dir;
   std::string exe = SleeperCopy(dir, "tray.exe");
   Table t;
-  t.images.Tag = 1;  // TrayMonitoring
+  t.Icons.Tag = 1;  // TrayMonitoring
   t.AddRow(exe);
   t.AddRow(exe);
   t.Run();
-  EXPECT_EQ(1, t.images.Count());
-  EXPECT_EQ(0, t.rows[0].ImageIndex);
-  EXPECT_EQ(0, t.rows[1].ImageIndex);
-  EXPECT_FALSE(t.rows[0].Cell(2).empty());
+  EXPECT_EQ(1, t.Icons.Count());
+  EXPECT_EQ(0, t.CurrentProcesses[0].ImageIndex);
+  EXPECT_EQ(0, t.CurrentProcesses[1].ImageIndex);
+  EXPECT_FALSE(t.CurrentProcesses[0].Cell(kCurrentModified).empty());
 }
 
 TEST(FileFacts, AFileWithoutIconsAndTheMarkersShowTheFallbackIcon) {
@@ -127,10 +124,11 @@ TEST(FileFacts, AFileWithoutIconsAndTheMarkersShowTheFallbackIcon) {
   t.Run();
   ::SetCurrentDirectoryA(oldDir);
 
-  EXPECT_EQ(1, t.images.Count());
-  for (int i = 0; i < t.rows.Count(); ++i) {
-    EXPECT_FALSE(t.rows[i].Cell(2).empty()) << "row " << i << " should exist";
-    EXPECT_EQ(0, t.rows[i].ImageIndex);
+  EXPECT_EQ(1, t.Icons.Count());
+  for (int i = 0; i < t.CurrentProcesses.Count(); ++i) {
+    EXPECT_FALSE(t.CurrentProcesses[i].Cell(kCurrentModified).empty())
+        << "row " << i << " should exist";
+    EXPECT_EQ(0, t.CurrentProcesses[i].ImageIndex);
   }
 }
 

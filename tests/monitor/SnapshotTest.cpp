@@ -4,35 +4,33 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "TestTables.h"
 #include "monitor/FileFacts.h"
 #include "toolkit/Handle.h"
 #include "monitor/Snapshot.h"
 
+using monitor::kCurrentPath;
+using monitor::kCurrentSpare;
 using testsupport::ChildProcess;
 using testsupport::TempDir;
 
 namespace {
 
-struct Table {
-  toolkit::TListView rows;
-  toolkit::TStringList pids;
-  std::string snapshotTime;
-  toolkit::TImageList images;
-  toolkit::IconHandle fallback{::CopyIcon(::LoadIconA(nullptr, IDI_APPLICATION))};
-
+struct Table : testsupport::Tables {
   void Refresh(const monitor::ProcessApi& api = monitor::ProcessApi::System()) {
-    monitor::RefreshCurrentProcesses(rows, pids, snapshotTime, images, fallback.get(), api);
+    monitor::RefreshCurrentProcesses(*this, FallbackIcon.get(), api);
   }
   std::vector<int> RowsOfPid(DWORD pid) const {
     std::vector<int> found;
-    for (int i = 0; i < pids.Count(); ++i)
-      if (pids[i] == std::to_string(pid)) found.push_back(i);
+    for (int i = 0; i < CurrentPids.Count(); ++i)
+      if (CurrentPids[i] == std::to_string(pid)) found.push_back(i);
     return found;
   }
   std::vector<int> RowsOfPath(const std::string& path) const {
     std::vector<int> found;
-    for (int i = 0; i < rows.Count(); ++i)
-      if (_stricmp(rows[i].Cell(1).c_str(), path.c_str()) == 0) found.push_back(i);
+    for (int i = 0; i < CurrentProcesses.Count(); ++i)
+      if (_stricmp(CurrentProcesses.Cell(i, kCurrentPath).c_str(), path.c_str()) == 0)
+        found.push_back(i);
     return found;
   }
 };
@@ -50,10 +48,10 @@ TEST(Snapshot, ListsTheTestProgramWithItsPathAndIdentifier) {
   t.Refresh();
   std::vector<int> mine = t.RowsOfPid(::GetCurrentProcessId());
   ASSERT_EQ(1u, mine.size());
-  const toolkit::TListItem& row = t.rows[mine[0]];
+  const toolkit::TListItem& row = t.CurrentProcesses[mine[0]];
   EXPECT_EQ("MonitorTests.exe", row.Caption);
-  EXPECT_STRCASEEQ(OwnPath().c_str(), row.Cell(1).c_str());
-  EXPECT_FALSE(t.snapshotTime.empty());
+  EXPECT_STRCASEEQ(OwnPath().c_str(), row.Cell(kCurrentPath).c_str());
+  EXPECT_FALSE(t.SnapshotTime.empty());
 }
 
 TEST(Snapshot, ListsAChildStartedFromATemporaryFolder) {
@@ -63,8 +61,8 @@ TEST(Snapshot, ListsAChildStartedFromATemporaryFolder) {
   t.Refresh();
   std::vector<int> rows = t.RowsOfPid(child.pid());
   ASSERT_EQ(1u, rows.size());
-  EXPECT_EQ("vantry-child.exe", t.rows[rows[0]].Caption);
-  EXPECT_EQ(child.path(), t.rows[rows[0]].Cell(1));
+  EXPECT_EQ("vantry-child.exe", t.CurrentProcesses[rows[0]].Caption);
+  EXPECT_EQ(child.path(), t.CurrentProcesses[rows[0]].Cell(kCurrentPath));
 }
 
 TEST(Snapshot, TwoInstancesOfOneProgramGiveTwoRowsAndTwoIdentifiers) {
@@ -84,8 +82,8 @@ TEST(Snapshot, TwoInstancesOfOneProgramGiveTwoRowsAndTwoIdentifiers) {
 
   std::vector<int> rows = t.RowsOfPath(first.path());
   ASSERT_EQ(2u, rows.size());
-  EXPECT_NE(t.pids[rows[0]], t.pids[rows[1]]);
-  std::vector<std::string> ids = {t.pids[rows[0]], t.pids[rows[1]]};
+  EXPECT_NE(t.CurrentPids[rows[0]], t.CurrentPids[rows[1]]);
+  std::vector<std::string> ids = {t.CurrentPids[rows[0]], t.CurrentPids[rows[1]]};
   EXPECT_NE(ids.end(), std::find(ids.begin(), ids.end(), std::to_string(first.pid())));
   EXPECT_NE(ids.end(), std::find(ids.begin(), ids.end(), std::to_string(second.dwProcessId)));
 }
@@ -96,12 +94,12 @@ TEST(Snapshot, RefreshKeepsOneIdentifierPerRowAndFourColumns) {
   Table t;
   t.Refresh();
   t.Refresh();  // a second refresh replaces, never appends
-  ASSERT_GT(t.rows.Count(), 1);
-  EXPECT_EQ(t.rows.Count(), t.pids.Count());
-  for (int i = 0; i < t.rows.Count(); ++i) {
-    EXPECT_EQ(3u, t.rows[i].SubItems.size()) << t.rows[i].Caption;
-    EXPECT_TRUE(t.rows[i].Cell(3).empty());
-    const std::string& pid = t.pids[i];
+  ASSERT_GT(t.CurrentProcesses.Count(), 1);
+  EXPECT_EQ(t.CurrentProcesses.Count(), t.CurrentPids.Count());
+  for (int i = 0; i < t.CurrentProcesses.Count(); ++i) {
+    EXPECT_EQ(3u, t.CurrentProcesses[i].SubItems.size()) << t.CurrentProcesses[i].Caption;
+    EXPECT_TRUE(t.CurrentProcesses[i].Cell(kCurrentSpare).empty());
+    const std::string& pid = t.CurrentPids[i];
     EXPECT_TRUE(!pid.empty() && pid.find_first_not_of("0123456789") == std::string::npos &&
                 (pid == "0" || pid[0] != '0'))
         << pid;
@@ -118,15 +116,15 @@ TEST(Snapshot, ListsSixtyFourBitProcesses) {
   ::IsWow64Process(::GetCurrentProcess(), &wow64);
   if (!wow64) GTEST_SKIP() << "not a 64-bit system";
   DWORD pid64 = 0;
-  for (int i = 0; i < t.pids.Count() && !pid64; ++i) {
-    DWORD pid = std::stoul(t.pids[i]);
+  for (int i = 0; i < t.CurrentPids.Count() && !pid64; ++i) {
+    DWORD pid = std::stoul(t.CurrentPids[i]);
     toolkit::KernelHandle h(::OpenProcess(0x1000, FALSE, pid));
     if (!h) continue;
     BOOL isWow = TRUE;
     if (::IsWow64Process(h.get(), &isWow) && !isWow) pid64 = pid;
   }
-  ASSERT_NE(0u, pid64) << "no 64-bit process among " << t.rows.Count() << " rows";
-  EXPECT_FALSE(t.rows[t.RowsOfPid(pid64)[0]].Cell(1).empty());
+  ASSERT_NE(0u, pid64) << "no 64-bit process among " << t.CurrentProcesses.Count() << " rows";
+  EXPECT_FALSE(t.CurrentProcesses[t.RowsOfPid(pid64)[0]].Cell(kCurrentPath).empty());
 
   // Through the module list alone, the same process would have no row.
   monitor::ProcessApi moduleListOnly = monitor::ProcessApi::System();
@@ -215,27 +213,27 @@ TEST(Snapshot, RewritesKernelPathsAndAdmitsOnlyResolvedOnes) {
   };
   Table t;
   t.Refresh(fake::Api());
-  ASSERT_EQ(3, t.rows.Count());
-  EXPECT_EQ(windows + "\\System32\\smss.exe", t.rows[0].Cell(1));
-  EXPECT_EQ("C:\\Windows\\system32\\csrss.exe", t.rows[1].Cell(1));
-  EXPECT_EQ("bare.exe", t.rows[2].Cell(1));
-  EXPECT_EQ("8", t.pids[0]);
-  EXPECT_EQ("12", t.pids[1]);
-  EXPECT_EQ("20", t.pids[2]);
+  ASSERT_EQ(3, t.CurrentProcesses.Count());
+  EXPECT_EQ(windows + "\\System32\\smss.exe", t.CurrentProcesses[0].Cell(kCurrentPath));
+  EXPECT_EQ("C:\\Windows\\system32\\csrss.exe", t.CurrentProcesses[1].Cell(kCurrentPath));
+  EXPECT_EQ("bare.exe", t.CurrentProcesses[2].Cell(kCurrentPath));
+  EXPECT_EQ("8", t.CurrentPids[0]);
+  EXPECT_EQ("12", t.CurrentPids[1]);
+  EXPECT_EQ("20", t.CurrentPids[2]);
 }
 
 TEST(Snapshot, FailedSnapshotLeavesTheTableEmptyButStampsTheTime) {
   Table t;
   t.Refresh();  // something to be emptied
-  ASSERT_GT(t.rows.Count(), 0);
-  t.snapshotTime.clear();
+  ASSERT_GT(t.CurrentProcesses.Count(), 0);
+  t.SnapshotTime.clear();
   fake::failSnapshot = true;
   t.Refresh(fake::Api());
   fake::failSnapshot = false;
-  EXPECT_EQ(0, t.rows.Count());
-  EXPECT_EQ(0, t.pids.Count());
-  EXPECT_FALSE(t.snapshotTime.empty());
-  EXPECT_EQ(1, t.images.Count());  // the fallback icon only
+  EXPECT_EQ(0, t.CurrentProcesses.Count());
+  EXPECT_EQ(0, t.CurrentPids.Count());
+  EXPECT_FALSE(t.SnapshotTime.empty());
+  EXPECT_EQ(1, t.Icons.Count());  // the fallback icon only
 }
 
 TEST(Snapshot, MissingProcessFunctionsCountAsFailedCalls) {
@@ -244,11 +242,11 @@ TEST(Snapshot, MissingProcessFunctionsCountAsFailedCalls) {
   api.GetModuleFileNameExA = nullptr;  // psapi could not be loaded, no fallback either
   Table t;
   t.Refresh(api);
-  EXPECT_EQ(0, t.rows.Count());
+  EXPECT_EQ(0, t.CurrentProcesses.Count());
   api = fake::Api();
   api.Process32Next = nullptr;  // kernel32 without the walk
   t.Refresh(api);
-  EXPECT_EQ(0, t.rows.Count());
+  EXPECT_EQ(0, t.CurrentProcesses.Count());
 }
 
 // --- Paths kept from one walk to the next ---
@@ -260,11 +258,9 @@ namespace {
 std::string WalkOnce(monitor::TImagePathCache& cache) {
   monitor::ProcessApi api = fake::Api();
   api.GetProcessTimes = &fake::Times;
-  toolkit::TListView rows;
-  toolkit::TStringList pids;
-  std::string time;
-  monitor::GetProcessesList(rows, pids, time, api, &cache);
-  return rows.Count() == 1 ? rows[0].Cell(1) : "";
+  testsupport::Tables t;
+  monitor::GetProcessesList(t, api, &cache);
+  return t.CurrentProcesses.Count() == 1 ? t.CurrentProcesses.Cell(0, kCurrentPath) : "";
 }
 
 }  // namespace
@@ -331,7 +327,8 @@ TEST(SnapshotPaths, TheSystemWalkFollowsAChildThatStartsAndEnds) {
       t.Refresh();
       std::vector<int> rows = t.RowsOfPid(pid);
       ASSERT_EQ(1u, rows.size()) << "walk " << walk;
-      EXPECT_STRCASEEQ(child.path().c_str(), t.rows[rows[0]].Cell(1).c_str());
+      EXPECT_STRCASEEQ(child.path().c_str(),
+                       t.CurrentProcesses[rows[0]].Cell(kCurrentPath).c_str());
     }
     ::TerminateProcess(child.handle(), 0);
     ::WaitForSingleObject(child.handle(), 10000);

@@ -12,6 +12,7 @@
 
 #include "SettingsTab.h"
 #include "TestSupport.h"
+#include "TestTables.h"
 #include "store/DataFiles.h"
 #include "store/Settings.h"
 #include "toolkit/Handle.h"
@@ -23,38 +24,16 @@ using testsupport::WriteFileBytes;
 
 namespace {
 
-// The main window's tables that the data files touch, built in memory.
-struct Tables {
-  toolkit::TListView ListView1, ListView2, ListView3, ListView4;
-  toolkit::TStringList CurrentPids;
-  std::string SnapshotTime;
-  toolkit::TImageList ImageList1;
-  toolkit::IconHandle fallback{::CopyIcon(::LoadIconA(nullptr, IDI_APPLICATION))};
-  store::TLineBuffer Memo2;
-  store::DataFilesState state;
-  int added = 0, updated = 0;
-  monitor::TProgramIndex index;
-
-  // The message of the error the loading throws, or "" for none.
+// The tables the data files fill; the loading and the saving give the message of
+// the error they throw, or "" for none.
+struct Tables : testsupport::Tables {
   std::string Load(const std::string& folder) {
-    try {
-      store::LoadDataFiles(folder, Memo2, ListView2, ListView3, state,
-                           {ListView1, CurrentPids, SnapshotTime, ImageList1, fallback.get(),
-                            ListView4, 100, added, updated, index});
-    } catch (const std::runtime_error& e) {
-      return e.what();
-    }
-    return "";
+    return testsupport::ErrorOf([&] { testsupport::Tables::Load(folder); });
   }
   std::string Save(const std::string& folder) {
-    try {
-      store::SaveDataFiles(folder, Memo2, ListView2, ListView3, state);
-    } catch (const std::runtime_error& e) {
-      return e.what();
-    }
-    return "";
+    return testsupport::ErrorOf([&] { testsupport::Tables::Save(folder); });
   }
-  bool Seeded() const { return !SnapshotTime.empty(); }
+  bool Seeded() const { return SeedingAskedFor; }
 };
 
 const std::string kVersion = "Ver1.00\r\n";
@@ -74,8 +53,8 @@ TEST(BadDataFiles, EmptyOrOnlyLineBreaksIsAnotherVersionKeptAsideAtTheEnd) {
     WriteFileBytes(dir.file("Log.dat"), bytes);
     Tables t;
     EXPECT_EQ("", t.Load(dir.path()));
-    EXPECT_EQ(0, t.ListView2.Count());
-    EXPECT_EQ(0, t.ListView3.Count());
+    EXPECT_EQ(0, t.ProcessList.Count());
+    EXPECT_EQ(0, t.Log.Count());
     EXPECT_FALSE(t.Seeded()) << "a file that is there is no first run";
 
     EXPECT_EQ("", t.Save(dir.path()));
@@ -90,8 +69,8 @@ TEST(BadDataFiles, LineBreaksAfterTheVersionAreRecordsOfEmptyFields) {
   WriteFileBytes(dir.file("ProcessList.dat"), kVersion + std::string(13, '\n'));
   Tables t;
   EXPECT_EQ("", t.Load(dir.path()));
-  ASSERT_EQ(3, t.ListView2.Count());  // 13 lines: two whole records and one of a line
-  for (int column = 0; column < 6; ++column) EXPECT_EQ("", t.ListView2[2].Cell(column));
+  ASSERT_EQ(3, t.ProcessList.Count());  // 13 lines: two whole records and one of a line
+  for (int column = 0; column < 6; ++column) EXPECT_EQ("", t.ProcessList[2].Cell(column));
   EXPECT_EQ("", t.Save(dir.path()));
   std::string whole = kVersion;
   for (int line = 0; line < 3 * 6; ++line) whole += "\r\n";
@@ -107,11 +86,11 @@ TEST(BadDataFiles, TenMegabytesWithoutALineBreakLoadAsOneCutLine) {
   WriteFileBytes(dir.file("Log.dat"), kVersion + huge);
   Tables t;
   EXPECT_EQ("", t.Load(dir.path()));
-  EXPECT_EQ(0, t.ListView2.Count());
+  EXPECT_EQ(0, t.ProcessList.Count());
   EXPECT_FALSE(t.Seeded());
-  ASSERT_EQ(1, t.ListView3.Count());
-  EXPECT_EQ(std::string(4096, 'a'), t.ListView3[0].Caption);
-  EXPECT_EQ("", t.ListView3[0].Cell(3));
+  ASSERT_EQ(1, t.Log.Count());
+  EXPECT_EQ(std::string(4096, 'a'), t.Log[0].Caption);
+  EXPECT_EQ("", t.Log[0].Cell(3));
 
   EXPECT_EQ("", t.Save(dir.path()));
   EXPECT_EQ(huge.size(), ReadFileBytes(dir.file("ProcessList.dat.bak")).size());
@@ -127,12 +106,12 @@ TEST(BadDataFiles, LeadBytesCutOffByALineBreakAndNulsComeBackByteForByte) {
   WriteFileBytes(first.file("ProcessList.dat"), text);
   Tables t;
   EXPECT_EQ("", t.Load(first.path()));
-  ASSERT_EQ(3, t.ListView2.Count());
-  EXPECT_EQ("a\x81", t.ListView2[0].Caption);
-  EXPECT_EQ("C:\\a\x81", t.ListView2[0].Cell(1));
-  EXPECT_EQ("\x9f", t.ListView2[0].Cell(5));
-  EXPECT_EQ(std::string("x\0y", 3), t.ListView2[1].Cell(5));
-  EXPECT_EQ("last\x81", t.ListView2[2].Caption);
+  ASSERT_EQ(3, t.ProcessList.Count());
+  EXPECT_EQ("a\x81", t.ProcessList[0].Caption);
+  EXPECT_EQ("C:\\a\x81", t.ProcessList[0].Cell(1));
+  EXPECT_EQ("\x9f", t.ProcessList[0].Cell(5));
+  EXPECT_EQ(std::string("x\0y", 3), t.ProcessList[1].Cell(5));
+  EXPECT_EQ("last\x81", t.ProcessList[2].Caption);
   EXPECT_EQ("", t.Save(second.path()));
   // A last record cut short is written out whole; everything before it is as it was.
   const std::string saved = ReadFileBytes(second.file("ProcessList.dat"));
@@ -149,8 +128,8 @@ TEST(BadDataFiles, FolderNamedLikeTheProcessListIsNoFirstRunAndIsReported) {
   Tables t;
   EXPECT_EQ("ファイル " + list + " は開けません", t.Load(dir.path()));
   EXPECT_FALSE(t.Seeded());
-  EXPECT_EQ(0, t.ListView2.Count());
-  ASSERT_EQ(1, t.ListView3.Count()) << "the log is loaded all the same";
+  EXPECT_EQ(0, t.ProcessList.Count());
+  ASSERT_EQ(1, t.Log.Count()) << "the log is loaded all the same";
 
   // The folder cannot take the list; it stays as it was, and so does the log.
   EXPECT_EQ("ファイル " + list + " を作成できません", t.Save(dir.path()));
@@ -166,7 +145,7 @@ TEST(BadDataFiles, FolderNamedLikeTheLogIsReportedAfterTheListLoads) {
   ASSERT_TRUE(::CreateDirectoryA(dir.file("Log.dat").c_str(), nullptr));
   Tables t;
   EXPECT_EQ("ファイル " + dir.file("Log.dat") + " は開けません", t.Load(dir.path()));
-  EXPECT_EQ(1, t.ListView2.Count());
+  EXPECT_EQ(1, t.ProcessList.Count());
   EXPECT_EQ("ファイル " + dir.file("Log.dat") + " を作成できません", t.Save(dir.path()));
   EXPECT_EQ(list, ReadFileBytes(dir.file("ProcessList.dat")));
 }
@@ -229,9 +208,9 @@ TEST(BadDataFiles, TenMegabytesOfLineBreaksAfterTheVersionLoadAndSave) {
   WriteFileBytes(dir.file("ProcessList.dat"), kVersion + std::string(10 * 1024 * 1024, '\n'));
   Tables t;
   EXPECT_EQ("", t.Load(dir.path()));
-  ASSERT_EQ((10 * 1024 * 1024 + 5) / 6, t.ListView2.Count());
-  EXPECT_EQ("", t.ListView2[t.ListView2.Count() - 1].Cell(5));
+  ASSERT_EQ((10 * 1024 * 1024 + 5) / 6, t.ProcessList.Count());
+  EXPECT_EQ("", t.ProcessList[t.ProcessList.Count() - 1].Cell(5));
   EXPECT_EQ("", t.Save(dir.path()));
-  EXPECT_EQ(kVersion.size() + 2 * 6 * static_cast<size_t>(t.ListView2.Count()),
+  EXPECT_EQ(kVersion.size() + 2 * 6 * static_cast<size_t>(t.ProcessList.Count()),
             ReadFileBytes(dir.file("ProcessList.dat")).size());
 }

@@ -5,10 +5,12 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "TestTables.h"
 #include "store/DataFiles.h"
 #include "store/TextFile.h"
 #include "toolkit/Handle.h"
 
+using testsupport::ErrorOf;
 using testsupport::ReadFileBytes;
 using testsupport::Exists;
 using testsupport::TempDir;
@@ -16,53 +18,20 @@ using testsupport::WriteFileBytes;
 
 namespace {
 
-// The main window's tables and state that the data files touch, built in memory.
-struct Tables {
-  toolkit::TListView ListView1;
-  toolkit::TListView ListView2;
-  toolkit::TListView ListView3;
-  toolkit::TListView ListView4;
-  toolkit::TStringList CurrentPids;
-  std::string SnapshotTime;
-  toolkit::TImageList ImageList1;
-  toolkit::IconHandle fallback{::CopyIcon(::LoadIconA(nullptr, IDI_APPLICATION))};
-  store::TLineBuffer Memo2;
-  store::DataFilesState state;
-  int added = -1;
-  int updated = -1;
-  monitor::TProgramIndex index;
-
-  void Load(const std::string& folder) {
-    store::LoadDataFiles(folder, Memo2, ListView2, ListView3, state,
-                         {ListView1, CurrentPids, SnapshotTime, ImageList1, fallback.get(),
-                          ListView4, 100, added, updated, index});
-  }
-  void Save(const std::string& folder) {
-    store::SaveDataFiles(folder, Memo2, ListView2, ListView3, state);
-  }
+// The tables the data files fill, with programs and entries of the test's making.
+struct Tables : testsupport::Tables {
   void Program(const std::string& name, const std::string& path, const std::string& modified,
                const std::string& comment) {
-    ListView2.Add(name).SubItems = {path, modified, "2024/01/02 3:04:05", "2024/02/03", comment};
+    testsupport::AddProgram(*this, name, path, modified, comment);
   }
   void Entry(const std::string& time, const std::string& name, const std::string& kind,
              const std::string& detail) {
-    ListView3.Add(time).SubItems = {name, kind, detail};
+    testsupport::AddLogEntry(*this, time, name, kind, detail);
   }
 };
 
 std::string ProcessListFile(const TempDir& dir) { return dir.file("ProcessList.dat"); }
 std::string LogFile(const TempDir& dir) { return dir.file("Log.dat"); }
-
-// The message of the error that `run` throws, or "(none)".
-template <typename F>
-std::string ErrorOf(F&& run) {
-  try {
-    run();
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "(none)";
-}
 
 }  // namespace
 
@@ -72,7 +41,7 @@ TEST(DataFiles, BothFilesAreWrittenLinePerField) {
   t.Program("表示.exe", "C:\\表示\\表示.exe", "", "");
   t.Entry("2024/05/06 7:08:09", "表示.exe", "追加", "");
   t.Save(dir.path());
-  EXPECT_EQ("Ver1.00\r\n表示.exe\r\nC:\\表示\\表示.exe\r\n\r\n2024/01/02 3:04:05\r\n2024/02/03\r\n\r\n",
+  EXPECT_EQ("Ver1.00\r\n表示.exe\r\nC:\\表示\\表示.exe\r\n\r\n2020/01/01 1:00:00\r\n2020/01/02 2:00:00\r\n\r\n",
             ReadFileBytes(ProcessListFile(dir)));
   EXPECT_EQ("Ver1.00\r\n2024/05/06 7:08:09\r\n表示.exe\r\n追加\r\n\r\n", ReadFileBytes(LogFile(dir)));
   EXPECT_FALSE(Exists(ProcessListFile(dir) + ".tmp"));
@@ -93,12 +62,12 @@ TEST(DataFiles, RoundTripOfBothFilesIsByteExact) {
   Tables u;
   u.Program("stale.exe", "C:\\stale.exe", "", "");  // replaced by the loading
   u.Load(first.path());
-  ASSERT_EQ(3, u.ListView2.Count());
-  EXPECT_EQ("ソフト.exe", u.ListView2[2].Caption);
-  EXPECT_EQ("よく使う", u.ListView2[0].Cell(5));
-  ASSERT_EQ(3, u.ListView3.Count());
-  EXPECT_EQ("(2023/12/01 10:20:30)→()", u.ListView3[1].Cell(3));
-  EXPECT_TRUE(u.SnapshotTime.empty());  // no seeding
+  ASSERT_EQ(3, u.ProcessList.Count());
+  EXPECT_EQ("ソフト.exe", u.ProcessList[2].Caption);
+  EXPECT_EQ("よく使う", u.ProcessList[0].Cell(5));
+  ASSERT_EQ(3, u.Log.Count());
+  EXPECT_EQ("(2023/12/01 10:20:30)→()", u.Log[1].Cell(3));
+  EXPECT_FALSE(u.SeedingAskedFor);
   u.Save(second.path());
 
   EXPECT_EQ(ReadFileBytes(ProcessListFile(first)), ReadFileBytes(ProcessListFile(second)));
@@ -114,10 +83,9 @@ TEST(DataFiles, EmptyListsAreTheVersionLineAloneAndReloadWithoutSeeding) {
 
   Tables u;
   u.Load(dir.path());
-  EXPECT_EQ(0, u.ListView2.Count());
-  EXPECT_EQ(0, u.ListView3.Count());
-  EXPECT_EQ(0, u.ListView1.Count());
-  EXPECT_TRUE(u.SnapshotTime.empty());
+  EXPECT_EQ(0, u.ProcessList.Count());
+  EXPECT_EQ(0, u.Log.Count());
+  EXPECT_FALSE(u.SeedingAskedFor);
 }
 
 TEST(DataFiles, FileWithoutFinalLineBreakLoadsTheSame) {
@@ -128,9 +96,9 @@ TEST(DataFiles, FileWithoutFinalLineBreakLoadsTheSame) {
   Tables a, b;
   a.Load(with.path());
   b.Load(without.path());
-  ASSERT_EQ(1, b.ListView2.Count());
-  EXPECT_EQ("comment", b.ListView2[0].Cell(5));
-  EXPECT_EQ(a.ListView2[0].SubItems, b.ListView2[0].SubItems);
+  ASSERT_EQ(1, b.ProcessList.Count());
+  EXPECT_EQ("comment", b.ProcessList[0].Cell(5));
+  EXPECT_EQ(a.ProcessList[0].SubItems, b.ProcessList[0].SubItems);
 }
 
 TEST(DataFiles, ShortLastRecordReadsItsMissingLinesAsEmpty) {
@@ -142,9 +110,9 @@ TEST(DataFiles, ShortLastRecordReadsItsMissingLinesAsEmpty) {
   WriteFileBytes(ProcessListFile(dir), text);
   Tables t;
   t.Load(dir.path());
-  ASSERT_EQ(4, t.ListView2.Count());
-  EXPECT_EQ("p2f5", t.ListView2[2].Cell(5));
-  const toolkit::TListItem& last = t.ListView2[3];
+  ASSERT_EQ(4, t.ProcessList.Count());
+  EXPECT_EQ("p2f5", t.ProcessList[2].Cell(5));
+  const toolkit::TListItem& last = t.ProcessList[3];
   EXPECT_EQ("last.exe", last.Caption);
   EXPECT_EQ("C:\\last.exe", last.Cell(1));
   for (int column = 2; column <= 5; ++column) EXPECT_EQ("", last.Cell(column));
@@ -167,12 +135,12 @@ TEST(DataFiles, CrOnlyAndLfOnlyFilesLoadAndAreWrittenBackWithCrLf) {
   Tables a, b;
   a.Load(cr.path());
   b.Load(lf.path());
-  ASSERT_EQ(2, a.ListView2.Count());
-  ASSERT_EQ(2, a.ListView3.Count());
-  EXPECT_EQ("c", a.ListView2[1].Cell(5));
-  EXPECT_EQ("(x)→(y)", a.ListView3[1].Cell(3));
-  ASSERT_EQ(2, b.ListView2.Count());
-  for (int r = 0; r < 2; ++r) EXPECT_EQ(a.ListView2[r].SubItems, b.ListView2[r].SubItems);
+  ASSERT_EQ(2, a.ProcessList.Count());
+  ASSERT_EQ(2, a.Log.Count());
+  EXPECT_EQ("c", a.ProcessList[1].Cell(5));
+  EXPECT_EQ("(x)→(y)", a.Log[1].Cell(3));
+  ASSERT_EQ(2, b.ProcessList.Count());
+  for (int r = 0; r < 2; ++r) EXPECT_EQ(a.ProcessList[r].SubItems, b.ProcessList[r].SubItems);
   a.Save(out.path());
   EXPECT_EQ(with(program, "\r\n"), ReadFileBytes(ProcessListFile(out)));
   EXPECT_EQ(with(entry, "\r\n"), ReadFileBytes(LogFile(out)));
@@ -184,8 +152,8 @@ TEST(DataFiles, LineOf5000BytesLoadsAsItsFirst4096AndThenRoundTrips) {
   WriteFileBytes(ProcessListFile(dir), "Ver1.00\r\na.exe\r\nC:\\a.exe\r\n\r\n\r\n\r\n" + comment + "\r\n");
   Tables t;
   t.Load(dir.path());
-  ASSERT_EQ(1, t.ListView2.Count());
-  EXPECT_EQ(std::string(4096, 'c'), t.ListView2[0].Cell(5));
+  ASSERT_EQ(1, t.ProcessList.Count());
+  EXPECT_EQ(std::string(4096, 'c'), t.ProcessList[0].Cell(5));
   t.Save(again.path());
   Tables u;
   u.Load(again.path());
@@ -193,40 +161,20 @@ TEST(DataFiles, LineOf5000BytesLoadsAsItsFirst4096AndThenRoundTrips) {
   EXPECT_EQ(ReadFileBytes(ProcessListFile(again)), ReadFileBytes(ProcessListFile(third)));
 }
 
-TEST(DataFiles, FirstRunWithoutLogSeedsTheListAndLogsEveryAddition) {
-  TempDir dir, programs;
-  testsupport::ChildProcess child(programs.path(), "FirstRun.exe");
-  Tables t;
-  t.Load(dir.path());
-  EXPECT_FALSE(t.SnapshotTime.empty());
-  EXPECT_GT(t.ListView1.Count(), 0);
-  EXPECT_GE(t.ImageList1.Count(), 1);
-  int childRow = -1;
-  for (int r = 0; r < t.ListView2.Count(); ++r)
-    if (_stricmp(t.ListView2[r].Cell(1).c_str(), child.path().c_str()) == 0) childRow = r;
-  ASSERT_GE(childRow, 0);
-  EXPECT_EQ("FirstRun.exe", t.ListView2[childRow].Caption);
-  EXPECT_EQ(t.SnapshotTime, t.ListView2[childRow].Cell(4));
-  EXPECT_FALSE(t.ListView2[childRow].Cell(2).empty());
-  ASSERT_EQ(t.ListView2.Count(), t.ListView3.Count());
-  for (int r = 0; r < t.ListView3.Count(); ++r) {
-    EXPECT_EQ("追加", t.ListView3[r].Cell(2));
-    EXPECT_EQ(t.ListView2[r].Caption, t.ListView3[r].Cell(1));
+TEST(DataFiles, WithoutTheProcessListTheSeedingRunsBeforeTheLogIsLoaded) {
+  TempDir withLog, withoutLog;
+  WriteFileBytes(LogFile(withLog), "Ver1.00\r\nt1\r\nold.exe\r\n削除\r\nC:\\old.exeの削除を確認\r\n");
+  for (const TempDir* dir : {&withLog, &withoutLog}) {
+    Tables t;
+    store::LoadDataFiles(dir->path(), t.Memo2, {t.ProcessList, t.Log}, t.FileState, [&t] {
+      t.Program("seeded.exe", "C:\\seeded.exe", "", "");
+      t.Entry("t0", "seeded.exe", "追加", "");
+    });
+    ASSERT_EQ(1, t.ProcessList.Count());
+    ASSERT_EQ(1, t.Log.Count());
+    // A log file replaces what the seeding logged.
+    EXPECT_EQ(dir == &withLog ? "t1" : "t0", t.Log[0].Caption);
   }
-  EXPECT_EQ(t.ListView2.Count(), t.added);
-  EXPECT_FALSE(Exists(ProcessListFile(dir)));  // loading writes nothing
-}
-
-TEST(DataFiles, FirstRunWithLogKeepsExactlyTheRowsOfTheLogFile) {
-  TempDir dir, programs;
-  testsupport::ChildProcess child(programs.path(), "FirstRun.exe");
-  WriteFileBytes(LogFile(dir), "Ver1.00\r\nt1\r\nold.exe\r\n削除\r\nC:\\old.exeの削除を確認\r\n");
-  Tables t;
-  t.Load(dir.path());
-  EXPECT_GT(t.ListView2.Count(), 0);
-  ASSERT_EQ(1, t.ListView3.Count());
-  EXPECT_EQ("t1", t.ListView3[0].Caption);
-  EXPECT_EQ("削除", t.ListView3[0].Cell(2));
 }
 
 TEST(DataFiles, UnknownVersionLineGivesAnEmptyListAndNoSeeding) {
@@ -237,17 +185,16 @@ TEST(DataFiles, UnknownVersionLineGivesAnEmptyListAndNoSeeding) {
     Tables t;
     t.Program("stale.exe", "C:\\stale.exe", "", "");
     t.Load(dir.path());
-    EXPECT_EQ(0, t.ListView2.Count()) << "[" << first << "]";
-    EXPECT_EQ(0, t.ListView3.Count()) << "[" << first << "]";
-    EXPECT_EQ(0, t.ListView1.Count()) << "[" << first << "]";
-    EXPECT_TRUE(t.SnapshotTime.empty()) << "[" << first << "]";
+    EXPECT_EQ(0, t.ProcessList.Count()) << "[" << first << "]";
+    EXPECT_EQ(0, t.Log.Count()) << "[" << first << "]";
+    EXPECT_FALSE(t.SeedingAskedFor) << "[" << first << "]";
   }
   TempDir empty;
   WriteFileBytes(ProcessListFile(empty), "");
   Tables t;
   t.Load(empty.path());
-  EXPECT_EQ(0, t.ListView2.Count());
-  EXPECT_TRUE(t.SnapshotTime.empty());
+  EXPECT_EQ(0, t.ProcessList.Count());
+  EXPECT_FALSE(t.SeedingAskedFor);
 }
 
 TEST(DataFiles, FileThatWasNotLoadedIsCopiedAsideOnceBeforeItIsReplaced) {
@@ -299,11 +246,11 @@ TEST(DataFiles, UnreadableFileGivesTheOpenMessageAndIsKeptByTheSave) {
     ASSERT_TRUE(lock);
     EXPECT_EQ("ファイル " + ProcessListFile(dir) + " は開けません", ErrorOf([&] { t.Load(dir.path()); }));
   }
-  EXPECT_TRUE(t.SnapshotTime.empty());  // not taken for a first run
-  EXPECT_EQ(0, t.ListView2.Count());
+  EXPECT_FALSE(t.SeedingAskedFor);  // not taken for a first run
+  EXPECT_EQ(0, t.ProcessList.Count());
   // The log is loaded all the same.
-  ASSERT_EQ(1, t.ListView3.Count());
-  EXPECT_EQ("kept.exe", t.ListView3[0].Cell(1));
+  ASSERT_EQ(1, t.Log.Count());
+  EXPECT_EQ("kept.exe", t.Log[0].Cell(1));
 
   // The process list was not loaded and is kept before the save; the log was.
   t.Save(dir.path());
@@ -334,8 +281,8 @@ TEST(DataFiles, FailedSaveGivesTheCreateMessageAndLeavesTheOldFiles) {
   WriteFileBytes(LogFile(dir), log);
   Tables t;
   t.Load(dir.path());
-  t.ListView2.Clear();
-  t.ListView3.Clear();
+  t.ProcessList.Clear();
+  t.Log.Clear();
   // The folder will not take the new file: its temporary name is taken by a folder.
   ASSERT_TRUE(::CreateDirectoryA((ProcessListFile(dir) + ".tmp").c_str(), nullptr));
   EXPECT_EQ("ファイル " + ProcessListFile(dir) + " を作成できません", ErrorOf([&] { t.Save(dir.path()); }));
@@ -349,7 +296,7 @@ TEST(DataFiles, FileThatCannotBeReplacedStaysWhole) {
   WriteFileBytes(ProcessListFile(dir), list);
   Tables t;
   t.Load(dir.path());
-  t.ListView2.Clear();
+  t.ProcessList.Clear();
   {
     toolkit::FileHandle lock(::CreateFileA(ProcessListFile(dir).c_str(), GENERIC_READ, 0, nullptr,
                                            OPEN_EXISTING, 0, nullptr));

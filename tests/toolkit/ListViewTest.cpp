@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,35 +12,60 @@
 #include "toolkit/ListView.h"
 
 using toolkit::TListItem;
+using toolkit::TListUpdate;
 using toolkit::TListView;
 
 TEST(ListViewRows, CellsPastTheLastReadEmptyAndSettingOneGrowsTheRow) {
   TListView view;
-  TListItem& row = view.Add("name.exe");
-  EXPECT_EQ("name.exe", row.Cell(0));
-  EXPECT_EQ("", row.Cell(4));
-  view.SetCell(0, 3, "third");
+  int row = view.Add("name.exe");
+  EXPECT_EQ("name.exe", view.Cell(row, 0));
+  EXPECT_EQ("", view.Cell(row, 4));
+  view.SetCell(row, 3, "third");
   EXPECT_EQ(3u, view[0].SubItems.size());
   EXPECT_EQ("", view[0].Cell(1));
   EXPECT_EQ("third", view[0].Cell(3));
 }
 
-TEST(ListViewRows, DeletingKeepsTheSelectionOnItsRow) {
+TEST(ListViewRows, EveryChangeOfCellsOrOrderIsCounted) {
   TListView view;
-  for (const char* c : {"a", "b", "c", "d"}) view.Add(c);
-  view.SetSelected(2);
+  unsigned seen = view.Generation();
+  auto changed = [&] {
+    bool moved = view.Generation() != seen;
+    seen = view.Generation();
+    return moved;
+  };
+  view.Add("a");
+  EXPECT_TRUE(changed());
+  view.Insert(0, "b");
+  EXPECT_TRUE(changed());
+  view.SetCell(1, 2, "x");
+  EXPECT_TRUE(changed());
+  view.Reorder({1, 0});
+  EXPECT_TRUE(changed());
+  view.Sort([](const TListItem& x, const TListItem& y) { return x.Caption.compare(y.Caption); });
+  EXPECT_TRUE(changed());
   view.Delete(0);
-  EXPECT_EQ(1, view.Selected());
-  EXPECT_EQ("c", view[view.Selected()].Caption);
-  view.Delete(1);
-  EXPECT_EQ(-1, view.Selected());
+  EXPECT_TRUE(changed());
+  view.SetImageIndex(0, 3);  // no cell: an index of the texts stays valid
+  EXPECT_FALSE(changed());
+  view.Clear();
+  EXPECT_TRUE(changed());
+}
+
+TEST(ListViewRows, RowsOutsideTheListAreRefused) {
+  TListView view;
+  view.Add("a");
+  EXPECT_THROW(view.Insert(2, "b"), std::out_of_range);
+  EXPECT_THROW(view.Delete(1), std::out_of_range);
+  EXPECT_THROW(view.SetCell(-1, 0, "c"), std::out_of_range);
+  EXPECT_EQ(1, view.Count());
 }
 
 TEST(ListViewRows, SortKeepsTheOrderOfEqualRows) {
   TListView view;
   const char* keys[] = {"b", "a", "b", "a", "c"};
   for (int i = 0; i < 5; ++i) {
-    view.Add(keys[i]).SubItems.push_back(std::to_string(i));
+    view.Add({keys[i], {std::to_string(i)}});
   }
   view.Sort([](const TListItem& x, const TListItem& y) { return x.Caption.compare(y.Caption); });
   std::string order;
@@ -70,6 +97,13 @@ struct BoundView {
       return result;
     return ::CallWindowProcA(self->old, h, m, w, l);
   }
+  // The row the control itself shows selected, and the one it shows focused.
+  int WindowSelected() const { return ListView_GetNextItem(view.Handle(), -1, LVNI_SELECTED); }
+  int WindowFocused() const { return ListView_GetNextItem(view.Handle(), -1, LVNI_FOCUSED); }
+  void Key(UINT key) {
+    ::SendMessageA(view.Handle(), WM_KEYDOWN, key, 0);
+    ::SendMessageA(view.Handle(), WM_KEYUP, key, 0);
+  }
   std::string Text(int row, int column) {
     char buffer[256] = {};
     LVITEMA item = {};
@@ -87,8 +121,8 @@ struct BoundView {
 TEST(ListViewWindow, ShowsTheRowsItHolds) {
   BoundView b;
   ASSERT_NE(nullptr, b.view.Handle());
-  b.view.Add("first.exe").SubItems = {"C:\\first.exe", ""};
-  b.view.Add("second.exe").SubItems = {"C:\\second.exe", ""};
+  b.view.Add({"first.exe", {"C:\\first.exe", ""}});
+  b.view.Add({"second.exe", {"C:\\second.exe", ""}});
   EXPECT_EQ(2, ListView_GetItemCount(b.view.Handle()));
   EXPECT_EQ("second.exe", b.Text(1, 0));
   EXPECT_EQ("C:\\second.exe", b.Text(1, 1));
@@ -143,7 +177,7 @@ TEST(ListViewWindow, LongJapaneseTextIsCutAtACharacterBoundary) {
   const std::string head = "C:\\ab\\";
   std::string path = head;
   for (int i = 0; i < 300; ++i) path += "表";
-  b.view.Add("a.exe").SubItems = {path, ""};
+  b.view.Add({"a.exe", {path, ""}});
   auto wholeCharacters = [&](size_t room) {
     if (room <= head.size()) return path.substr(0, room);
     return path.substr(0, std::min(path.size(), head.size() + (room - head.size()) / 2 * 2));
@@ -170,4 +204,101 @@ TEST(ListViewWindow, LongJapaneseTextIsCutAtACharacterBoundary) {
   ASSERT_GT(g_painted.bufferSize, 0) << "the view did not ask for the path while painting";
   EXPECT_EQ(wholeCharacters(static_cast<size_t>(g_painted.bufferSize - 1)), g_painted.text)
       << "buffer of " << g_painted.bufferSize;
+}
+
+// The selection is the view's own: the same calls give the same selection with a
+// window and without one, and the control shows it.
+TEST(ListViewSelection, TheSameCallsGiveTheSameSelectionWithAndWithoutAWindow) {
+  BoundView b;
+  TListView alone;
+  struct Step {
+    const char* what;
+    std::function<void(TListView&)> call;
+    int selected;
+    const char* caption;  // of the selected row
+  };
+  const std::vector<Step> steps = {
+      {"select c", [](TListView& v) { for (const char* c : {"a", "b", "c", "d"}) v.Add(c);
+                                       v.SetSelected(2); }, 2, "c"},
+      {"delete above", [](TListView& v) { v.Delete(0); }, 1, "c"},
+      {"insert above", [](TListView& v) { v.Insert(0, "x"); }, 2, "c"},
+      {"insert below", [](TListView& v) { v.Insert(3, "y"); }, 2, "c"},
+      {"append", [](TListView& v) { v.Add("z"); }, 2, "c"},
+      {"delete below", [](TListView& v) { v.Delete(4); }, 2, "c"},
+      {"batch", [](TListView& v) {
+         TListUpdate hold(v);
+         v.Delete(0);
+         v.Insert(0, "p");
+         v.Insert(0, "q");
+       }, 3, "c"},
+      {"select in a batch", [](TListView& v) {
+         TListUpdate hold(v);
+         v.Add("last");
+         v.SetSelected(v.Count() - 1);
+       }, 6, "last"},
+      {"delete the selected", [](TListView& v) { v.Delete(6); }, -1, ""},
+      {"select outside", [](TListView& v) { v.SetSelected(1); v.SetSelected(99); }, -1, ""},
+      {"clear", [](TListView& v) { v.SetSelected(0); v.Clear(); }, -1, ""},
+  };
+  for (const Step& step : steps) {
+    step.call(alone);
+    step.call(b.view);
+    EXPECT_EQ(step.selected, alone.Selected()) << step.what;
+    EXPECT_EQ(step.selected, b.view.Selected()) << step.what;
+    EXPECT_EQ(step.selected, b.WindowSelected()) << step.what;
+    if (step.selected >= 0) {
+      EXPECT_EQ(step.caption, alone[step.selected].Caption) << step.what;
+      EXPECT_EQ(step.caption, b.view[step.selected].Caption) << step.what;
+      EXPECT_EQ(step.selected, b.WindowFocused()) << step.what;
+    }
+  }
+}
+
+TEST(ListViewSelection, ASortLeavesTheSelectionAtItsIndexInBoth) {
+  BoundView b;
+  TListView alone;
+  for (TListView* v : {&alone, &b.view}) {
+    for (const char* c : {"c", "a", "b"}) v->Add(c);
+    v->SetSelected(0);
+    v->Sort([](const TListItem& x, const TListItem& y) { return x.Caption.compare(y.Caption); });
+  }
+  EXPECT_EQ(0, alone.Selected());
+  EXPECT_EQ(0, b.view.Selected());
+  EXPECT_EQ(0, b.WindowSelected());
+}
+
+// The user's keys and clicks change the control's selection; it comes back into
+// the view through the control's notifications.
+TEST(ListViewSelection, TheUsersKeysAndClicksComeBackIntoTheView) {
+  BoundView b;
+  for (int i = 0; i < 10; ++i) b.view.Add("row" + std::to_string(i));
+  b.view.SetSelected(2);
+  b.Key(VK_DOWN);
+  EXPECT_EQ(3, b.WindowSelected());
+  EXPECT_EQ(3, b.view.Selected());
+  b.Key(VK_END);
+  EXPECT_EQ(9, b.view.Selected());
+  b.Key(VK_HOME);
+  EXPECT_EQ(0, b.view.Selected());
+
+  RECT item = {};
+  ASSERT_TRUE(ListView_GetItemRect(b.view.Handle(), 5, &item, LVIR_LABEL));
+  LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  // The control tells a click from a drag by waiting in the press for the
+  // release, so the release is queued first.
+  ::PostMessageA(b.view.Handle(), WM_LBUTTONUP, 0, at);
+  ::SendMessageA(b.view.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  EXPECT_EQ(5, b.WindowSelected());
+  EXPECT_EQ(5, b.view.Selected());
+
+  // Whatever changes the control's states, the view follows, and a row removed
+  // above then moves the user's selection with its item.
+  ListView_SetItemState(b.view.Handle(), -1, 0, LVIS_SELECTED);
+  EXPECT_EQ(-1, b.view.Selected());
+  ListView_SetItemState(b.view.Handle(), 7, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_EQ(7, b.view.Selected());
+  b.view.Delete(0);
+  EXPECT_EQ(6, b.view.Selected());
+  EXPECT_EQ("row7", b.view[6].Caption);
+  EXPECT_EQ(6, b.WindowSelected());
 }

@@ -115,7 +115,7 @@ TEST(WindowDispatch, EachControlGetsItsOwnCommandsAndNotificationsByItsHandleAlo
   toolkit::TListView view;
   view.Columns = {{"name", 100}, {"path", 0, true}};
   view.Create(w.Handle(), {8, 64, 300, 150}, true);
-  view.Add("a.exe").SubItems = {"C:\\a.exe"};
+  view.Add({"a.exe", {"C:\\a.exe"}});
   EXPECT_EQ("C:\\a.exe", ItemText(view.Handle(), 0, 1));
   int column = -1;
   view.OnColumnClick = w.Handler([&](int c) { column = c; });
@@ -173,7 +173,7 @@ TEST(WindowDispatch, AControlOnAPageRoutesAndFollowsItsAnchorsAsOneOnTheWindow) 
   RECT page;
   ::GetClientRect(pages.Page(0), &page);
   view.Create(pages.Page(0), {0, 0, page.right, page.bottom, "", 0, 0, 0, kAllSides}, true);
-  view.Add("a.exe").SubItems = {"C:\\a.exe"};
+  view.Add({"a.exe", {"C:\\a.exe"}});
 
   // The user's choice of a tab comes as a notification of the tab control.
   ::SendMessageA(pages.Handle(), TCM_SETCURFOCUS, 1, 0);

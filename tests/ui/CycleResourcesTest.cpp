@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "TestSupport.h"
+#include "TestTables.h"
 #include "toolkit/ResourceCounts.h"
 #include "ui/Form1.h"
 
@@ -36,7 +37,7 @@ struct TrayWindow {
   // A listed program whose file is gone: the next deletion check logs it.
   void AddVanishedProgram(int n) {
     std::string name = "gone" + std::to_string(n) + ".exe";
-    form->ListView2.Add(name).SubItems = {dir.file(name), "", "2020/1/1", "2020/1/1", ""};
+    testsupport::AddProgram(form->Tables, name, dir.file(name));
   }
 };
 

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "TestSupport.h"
+#include "TestTables.h"
 #include "toolkit/Application.h"
 #include "trayicon/FakeShell.h"
 #include "ui/Form1.h"
@@ -54,7 +55,7 @@ struct Window {
 };
 
 void AddProgram(TForm1& f, const std::string& name, const std::string& path) {
-  f.ListView2.Add(name).SubItems = {path, "", "2020/1/1", "2020/1/1", ""};
+  testsupport::AddProgram(f.Tables, name, path);
 }
 
 bool Alive(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
@@ -91,7 +92,7 @@ TEST(MonitoringCycle, TheNoticeCountsAdditions) {
   Window w;
   w.form->CheckBox1.SetChecked(true);
   w.form->ListView1.Clear();
-  w.form->ListView1.Add("noticed.exe").SubItems = {w.dir.file("noticed.exe"), "", ""};
+  testsupport::AddProcess(w.form->Tables, "noticed.exe", w.dir.file("noticed.exe"));
   w.form->Button2Click();
   ASSERT_FALSE(w.Balloons().empty());
   EXPECT_EQ("　追加：1　", w.Balloons().back());
@@ -360,7 +361,7 @@ TEST(EndProcess, EndsTheProcessOfTheSelectedRowAfterASort) {
   w.form->ListView1ColumnClick(0);  // by name: the two swap their snapshot order
   int row = w.RowOfPid(first.pid());
   ASSERT_GE(row, 0);
-  EXPECT_EQ("zz-first.exe", w.form->ListView1[row].Caption);
+  EXPECT_EQ("zz-first.exe", w.form->ListView1.Cell(row, monitor::kCurrentName));
   w.form->ListView1.SetSelected(row);
   w.form->Hooks.ConfirmEndProcess = [](HWND) { return true; };
   w.form->N9Click();
@@ -413,7 +414,7 @@ TEST(Comment, CancelKeepsItAndAnEmptyOkClearsIt) {
   Window w;
   AddProgram(*w.form, "c.exe", "C:\\c.exe");
   int row = w.form->ListView2.Count() - 1;
-  w.form->ListView2.SetCell(row, 5, "old");
+  w.form->ListView2.SetCell(row, monitor::kProgramComment, "old");
   w.form->ListView2.SetSelected(row);
   std::string offered;
   w.form->Hooks.EditComment = [&](HWND, std::string& comment) {
@@ -423,13 +424,13 @@ TEST(Comment, CancelKeepsItAndAnEmptyOkClearsIt) {
   };
   w.form->N3Click();
   EXPECT_EQ("old", offered);
-  EXPECT_EQ("old", w.form->ListView2[row].Cell(5));
+  EXPECT_EQ("old", w.form->ListView2.Cell(row, monitor::kProgramComment));
   w.form->Hooks.EditComment = [](HWND, std::string& comment) {
     comment.clear();
     return true;
   };
   w.form->N3Click();
-  EXPECT_EQ("", w.form->ListView2[row].Cell(5));
+  EXPECT_EQ("", w.form->ListView2.Cell(row, monitor::kProgramComment));
 }
 
 TEST(ListCommands, DeleteRemovesTheRowAtOnceAndCopyingFillsTheClipboard) {
@@ -443,6 +444,67 @@ TEST(ListCommands, DeleteRemovesTheRowAtOnceAndCopyingFillsTheClipboard) {
   w.form->Delete1Click();
   EXPECT_EQ(count - 1, w.form->ListView2.Count());
   EXPECT_EQ("kept.exe", w.form->ListView2[count - 2].Caption);
+}
+
+// The commands of both context menus act on the selected row of their own list,
+// on the column they name, and do nothing without a selection.
+TEST(ListCommands, EachCommandTakesItsListAndColumn) {
+  Window w;
+  TForm1& f = *w.form;
+  f.ListView1.Clear();
+  f.ListBox1.Clear();
+  testsupport::AddProcess(f.Tables, "running.exe", "C:\\Run\\running.exe");
+  AddProgram(f, "listed.exe", "C:\\List\\listed.exe");
+  const int listed = f.ListView2.Count() - 1;
+  std::string opened, properties;
+  f.Hooks.ShellOpen = [&](HWND, const std::string&, const std::string&, const std::string& p,
+                          const std::string&, int) { opened = p; };
+  f.Hooks.ShellExecuteEx = [&](SHELLEXECUTEINFOA& info) { properties = info.lpFile; };
+  struct Case {
+    void (TForm1::*command)();
+    toolkit::TListView* view;
+    std::string* seen;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {&TForm1::N4Click, &f.ListView1, &opened, " /select,C:\\Run\\running.exe"},
+      {&TForm1::N1Click, &f.ListView2, &opened, " /select,C:\\List\\listed.exe"},
+      {&TForm1::N10Click, &f.ListView1, &properties, "C:\\Run\\running.exe"},
+      {&TForm1::N11Click, &f.ListView2, &properties, "C:\\List\\listed.exe"},
+      {&TForm1::N5Click, &f.ListView1, &f.Edit1, "running.exe"},
+      {&TForm1::N6Click, &f.ListView1, &f.Edit1, "C:\\Run\\running.exe"},
+      {&TForm1::N7Click, &f.ListView2, &f.Edit1, "listed.exe"},
+      {&TForm1::N8Click, &f.ListView2, &f.Edit1, "C:\\List\\listed.exe"},
+  };
+  for (const Case& c : cases) {
+    f.ListView1.SetSelected(-1);
+    f.ListView2.SetSelected(-1);
+    c.seen->clear();
+    (f.*c.command)();
+    EXPECT_EQ("", *c.seen) << c.expected;
+    c.view->SetSelected(c.view == &f.ListView1 ? 0 : listed);
+    (f.*c.command)();
+    EXPECT_EQ(c.expected, *c.seen);
+  }
+}
+
+TEST(ListCommands, TheRowTheUserSelectsInTheWindowIsTheRowTheyActOn) {
+  Window w;
+  TForm1& f = *w.form;
+  f.PageControl1.SetActivePage(1);
+  f.ListView2.Clear();
+  AddProgram(f, "first.exe", "C:\\first.exe");
+  AddProgram(f, "second.exe", "C:\\second.exe");
+  f.ListView2.SetSelected(0);
+  ::SendMessageA(f.ListView2.Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(1, f.ListView2.Selected());
+  f.N7Click();
+  EXPECT_EQ("second.exe", f.Edit1);
+  f.ListView2.Delete(0);  // the user's row moves up with its item
+  f.Edit1.clear();
+  f.N7Click();
+  EXPECT_EQ("second.exe", f.Edit1);
+  EXPECT_EQ(0, ListView_GetNextItem(f.ListView2.Handle(), -1, LVNI_SELECTED));
 }
 
 TEST(ListCommands, OpenFolderHandsTheSelectedPathToExplorer) {

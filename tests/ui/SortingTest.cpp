@@ -2,8 +2,10 @@
 
 #include <map>
 
+#include "TestTables.h"
 #include "ui/Sorting.h"
 
+using namespace monitor;
 using ui::CompareSortKeys;
 
 TEST(SortKeys, PrefixFirstAndCaseBlind) {
@@ -33,21 +35,21 @@ TEST(SortKeys, TimesSortAsText) {
 
 namespace {
 
-struct Current {
-  toolkit::TListView rows;
-  toolkit::TStringList pids;
+// Current processes with their identifiers, and the scratch list of a sort.
+struct Current : testsupport::Tables {
   toolkit::TStringList scratch;
   void Add(const std::string& name, const std::string& path, const std::string& time,
            const std::string& pid) {
-    rows.Add(name).SubItems = {path, time, ""};
-    pids.Add(pid);
+    testsupport::AddProcess(*this, name, path, time, pid);
   }
+  void Sort(int column) { ui::SortCurrentProcesses(*this, scratch, column); }
   // Every row's identifier must still be the one it was listed with.
   void ExpectIdentifiersFollowRows(const std::map<std::string, std::string>& pidOfPath) {
-    ASSERT_EQ(rows.Count(), pids.Count());
-    for (int i = 0; i < rows.Count(); ++i) {
-      EXPECT_EQ(pidOfPath.at(rows[i].Cell(1)), pids[i]) << "row " << i;
-      EXPECT_EQ("", rows[i].Cell(3));
+    ASSERT_EQ(CurrentProcesses.Count(), CurrentPids.Count());
+    for (int i = 0; i < CurrentProcesses.Count(); ++i) {
+      EXPECT_EQ(pidOfPath.at(CurrentProcesses.Cell(i, kCurrentPath)), CurrentPids[i])
+          << "row " << i;
+      EXPECT_EQ("", CurrentProcesses.Cell(i, kCurrentSpare));
     }
   }
 };
@@ -61,20 +63,21 @@ TEST(SortCurrentProcesses, IdentifiersFollowTheRowsInEveryColumn) {
   c.Add("c.exe", "C:\\x\\c.exe", "2020/1/1", "7");
   std::map<std::string, std::string> pidOfPath = {
       {"C:\\z\\b.exe", "40"}, {"C:\\y\\a.exe", "12"}, {"C:\\x\\c.exe", "7"}};
-  for (int column : {0, 1, 2, 1, 0}) {
-    ui::SortCurrentProcesses(c.rows, c.pids, c.scratch, column);
+  for (int column : {kCurrentName, kCurrentPath, kCurrentModified, kCurrentPath, kCurrentName}) {
+    c.Sort(column);
     c.ExpectIdentifiersFollowRows(pidOfPath);
   }
-  EXPECT_EQ("C:\\y\\a.exe", c.rows[0].Cell(1));  // by name after the last click
+  // By name after the last click.
+  EXPECT_EQ("C:\\y\\a.exe", c.CurrentProcesses.Cell(0, kCurrentPath));
 }
 
 TEST(SortCurrentProcesses, TheSpareColumnSortsNothing) {
   Current c;
   c.Add("b.exe", "C:\\b.exe", "", "2");
   c.Add("a.exe", "C:\\a.exe", "", "1");
-  ui::SortCurrentProcesses(c.rows, c.pids, c.scratch, 3);
-  EXPECT_EQ("b.exe", c.rows[0].Caption);
-  EXPECT_EQ("2", c.pids[0]);
+  c.Sort(kCurrentSpare);
+  EXPECT_EQ("b.exe", c.CurrentProcesses[0].Caption);
+  EXPECT_EQ("2", c.CurrentPids[0]);
   EXPECT_EQ(0, c.scratch.Count());
 }
 
@@ -84,23 +87,24 @@ TEST(SortCurrentProcesses, EqualKeysKeepTheirOrder) {
   c.Add("other.exe", "C:\\other.exe", "", "5");
   c.Add("SAME.exe", "C:\\same.exe", "", "10");
   c.Add("same.exe", "C:\\same.exe", "", "20");
-  ui::SortCurrentProcesses(c.rows, c.pids, c.scratch, 0);
-  EXPECT_EQ("other.exe", c.rows[0].Caption);
-  EXPECT_EQ("30", c.pids[1]);
-  EXPECT_EQ("10", c.pids[2]);
-  EXPECT_EQ("20", c.pids[3]);
+  c.Sort(kCurrentName);
+  EXPECT_EQ("other.exe", c.CurrentProcesses[0].Caption);
+  EXPECT_EQ("30", c.CurrentPids[1]);
+  EXPECT_EQ("10", c.CurrentPids[2]);
+  EXPECT_EQ("20", c.CurrentPids[3]);
 }
 
 TEST(SortProcessList, SortsByAnyColumnAndLeavesNoScratch) {
-  toolkit::TListView list;
-  list.Add("b.exe").SubItems = {"C:\\b.exe", "", "", "", "zeta"};
-  list.Add("a.exe").SubItems = {"C:\\a.exe", "", "", "", ""};
-  list.Add("c.exe").SubItems = {"C:\\c.exe", "", "", "", "alpha"};
-  ui::SortProcessList(list, 5);
+  testsupport::Tables t;
+  testsupport::AddProgram(t, "b.exe", "C:\\b.exe", "", "zeta");
+  testsupport::AddProgram(t, "a.exe", "C:\\a.exe", "", "");
+  testsupport::AddProgram(t, "c.exe", "C:\\c.exe", "", "alpha");
+  toolkit::TListView& list = t.ProcessList;
+  ui::SortProcessList(list, kProgramComment);
   EXPECT_EQ("a.exe", list[0].Caption);  // the empty comment first
   EXPECT_EQ("c.exe", list[1].Caption);
   EXPECT_EQ("b.exe", list[2].Caption);
-  ui::SortProcessList(list, 0);
+  ui::SortProcessList(list, kProgramName);
   EXPECT_EQ("a.exe", list[0].Caption);
   EXPECT_EQ(5u, list[0].SubItems.size());
 }
