@@ -9,6 +9,7 @@
 #include "toolkit/Dialogs.h"
 #include "toolkit/Handle.h"
 #include "toolkit/Paths.h"
+#include "toolkit/SystemLibrary.h"
 #include "trayicon/TrShlApi.h"
 #include "ui/Form1.h"
 #include "ui/Form4.h"
@@ -36,6 +37,9 @@ private:
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // First of all: no DLL loaded from here on may come from the program's folder.
+  toolkit::RestrictDllSearchPath();
+
   // Before the mutex: the export runs beside a running program and leaves it alone.
   const std::vector<std::string> arguments = app::CommandLineArguments();
   if (app::IsExportCommand(arguments)) return app::ExportForCaller(arguments);
@@ -56,8 +60,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ::InitCommonControlsEx(&icc);
 
   TForm1 form(toolkit::ProgramFolder());
-  // An error in the tray icon's own window (a failed re-add after the taskbar came
-  // back) is shown like any other handler's.
+  // An error in the tray icon's own window, and the one word about an icon no
+  // notification area has taken two minutes after the start, are shown like any
+  // other handler's.
   trayicon::SetTrayErrorHandler([&form](const std::exception& e) { form.ReportError(e.what()); });
   if (!form.CreateWindowed()) return 1;
   form.FormCreate();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "toolkit/FindFile.h"
 
@@ -134,9 +135,11 @@ void PumpFor(DWORD ms) {
 }
 
 namespace {
+// The top-level windows of one class, of one process or of any (pid 0).
 struct WindowSearch {
   const char* className;
-  HWND found;
+  DWORD pid;
+  std::vector<HWND> found;
 };
 
 BOOL CALLBACK MatchClass(HWND hwnd, LPARAM lp) {
@@ -144,14 +147,23 @@ BOOL CALLBACK MatchClass(HWND hwnd, LPARAM lp) {
   char name[128] = {};
   ::GetClassNameA(hwnd, name, sizeof name);
   if (lstrcmpA(name, search->className) != 0) return TRUE;
-  search->found = hwnd;
-  return FALSE;
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  if (search->pid && pid != search->pid) return TRUE;
+  search->found.push_back(hwnd);
+  return TRUE;
 }
 }  // namespace
 
 HWND FindOwnWindow(const char* className) {
-  WindowSearch search{className, nullptr};
+  WindowSearch search{className, 0, {}};
   ::EnumThreadWindows(::GetCurrentThreadId(), &MatchClass, reinterpret_cast<LPARAM>(&search));
+  return search.found.empty() ? nullptr : search.found.front();
+}
+
+std::vector<HWND> WindowsOfProcess(DWORD pid, const char* className) {
+  WindowSearch search{className, pid, {}};
+  ::EnumWindows(&MatchClass, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "toolkit/Handle.h"
 
@@ -65,6 +66,8 @@ void PumpFor(DWORD ms);
 // side by side, and another test program's window of the same class must not
 // be taken for ours.
 HWND FindOwnWindow(const char* className);
+// The top-level windows of the given class that the process `pid` made.
+std::vector<HWND> WindowsOfProcess(DWORD pid, const char* className);
 
 // What CreateProcess hands over for a process a test started: its two handles,
 // closed when this goes away, and its identifier.

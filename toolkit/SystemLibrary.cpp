@@ -14,4 +14,13 @@ HMODULE LoadSystemLibrary(const char* fileName) {
   return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+bool RestrictDllSearchPath() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  auto setDefault = ProcAddress<SetDefaultDllDirectoriesFn>(::GetModuleHandleA("kernel32.dll"),
+                                                            "SetDefaultDllDirectories");
+  if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return true;
+  ::SetDllDirectoryA("");
+  return false;
+}
+
 }  // namespace toolkit

@@ -29,7 +29,7 @@ bool TShellSeam::SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc)
 
 void TShellSeam::KillTimer(HWND window, UINT_PTR id) { ::KillTimer(window, id); }
 
-void TShellSeam::Sleep(DWORD ms) { ::Sleep(ms); }
+DWORD TShellSeam::TickCount() { return ::GetTickCount(); }
 
 DWORD TShellSeam::ShellVersion() { return GetShellVersion(); }
 

@@ -2,7 +2,7 @@
 // the shell's notification area, the cursor, the timer and the clock. They are
 // gathered here so that a test can stand in for them: count the calls, make an
 // add time out or fail, move the cursor, run a shell of another version, and
-// not wait two real seconds for every retry. The program itself never replaces
+// let minutes pass without waiting for them. The program itself never replaces
 // them.
 #pragma once
 
@@ -21,7 +21,8 @@ public:
   virtual POINT CursorPos();
   virtual bool SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc);
   virtual void KillTimer(HWND window, UINT_PTR id);
-  virtual void Sleep(DWORD ms);
+  // Milliseconds since some fixed moment; wraps after 49 days.
+  virtual DWORD TickCount();
   // Packed as major << 16 | minor; the real one asks shell32.dll.
   virtual DWORD ShellVersion();
 };

@@ -72,7 +72,9 @@ HICON TTrayIcon::GetCurrentIcon() {
 
 void TTrayIcon::ShowIcon() {
   taskTrayIcon_->SetIconHandle(GetCurrentIcon());
-  if (taskTrayIcon_->Show()) {
+  // An icon that waits for the shell is as wanted as a shown one: it appears
+  // by itself when the shell comes.
+  if (taskTrayIcon_->Show() || taskTrayIcon_->AddPending()) {
     // Visible first: the animation asks for it, and an icon shown by a direct
     // call on a component stored invisible would otherwise never animate.
     visible_ = true;

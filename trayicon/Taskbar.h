@@ -53,8 +53,8 @@ public:
   void Loaded() override;
   void Notification(toolkit::TComponent* component, toolkit::TOperation operation) override;
 
-  // Adds the icon (or shows a hidden one); on success Visible becomes true and
-  // the animation runs if it should. ENotifyIconError passes to the caller.
+  // Adds the icon (or shows a hidden one); when it is shown, or waits for the
+  // shell to take it, Visible becomes true and the animation runs if it should.
   void ShowIcon();
   // Pauses the animation and hides the icon.
   bool HideIcon();

@@ -19,15 +19,12 @@ static_assert(NOTIFYICONDATAA_V1_SIZE == IconDataSizeV1, "the first form is 88 b
 
 const char* const TrayWindowClassName = "TaskTrayHandle";
 const char* const NotifyIconRegisterError = "タスクトレイにアイコンを登録できません。";
-const char* const NotifyIconChangeError = "タスクトレイのアイコンを変更できません。";
 
 std::unique_ptr<TTrayIconWinProcList> TrayIconWinProcList;
 
 namespace {
 
 constexpr UINT NormalFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
-constexpr DWORD RetryDelay = 2000;
-constexpr int RetryCount = 5;  // attempts after the first retry
 
 HINSTANCE ModuleInstance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
@@ -112,6 +109,7 @@ bool TTaskTrayIcon::NotifyIcon(DWORD message) { return Shell().NotifyIcon(messag
 void TTaskTrayIcon::AddSucceeded() {
   registered_ = true;
   shown_ = true;
+  StopWaiting();
   if (toolTipStyle_) toolTipStyle_->ResetMouseRect();
 }
 
@@ -166,8 +164,7 @@ void TTaskTrayIcon::SetBalloonIcon(TBalloonIconType type) {
   }
 }
 
-bool TTaskTrayIcon::Show() {
-  if (shown_) return true;
+void TTaskTrayIcon::PrepareRecord() {
   if (IsShell5OrLater()) {
     iconData_.cbSize = IconDataSize;
     iconData_.dwState = NIS_SHAREDICON;
@@ -181,47 +178,70 @@ bool TTaskTrayIcon::Show() {
   iconData_.hWnd = GetHandle();
   iconData_.uCallbackMessage = WM_TRAYICON;
   iconData_.uFlags = NormalFlags;
+}
+
+// The next modify also makes the icon visible, whatever state the shell holds
+// it in. The first form has no state: its icons are never hidden.
+void TTaskTrayIcon::PrepareUnhide() {
+  if (!IsShell5OrLater()) return;
+  iconData_.dwState = 0;
+  iconData_.uFlags |= NIF_STATE;
+  iconData_.dwStateMask = NIS_HIDDEN | NIS_SHAREDICON;
+}
+
+bool TTaskTrayIcon::Show() {
+  if (shown_) return true;
+  PrepareRecord();
   if (!iconData_.hIcon) return false;
   if (DoForegroundWindow) ::SetForegroundWindow(Handle());
 
   if (registered_) {
     // Hidden by state: un-hide it. A second add would give a second icon.
-    iconData_.dwState = 0;
-    iconData_.uFlags |= NIF_STATE;
-    iconData_.dwStateMask = NIS_HIDDEN | NIS_SHAREDICON;
+    PrepareUnhide();
     if (NotifyIcon(NIM_MODIFY)) shown_ = true;
-  } else if (NotifyIcon(NIM_ADD)) {
+  } else if (TryAdd()) {
     AddSucceeded();
   } else {
-    int counter = RetryCount;
-    while (!shown_ && counter >= 0) RetryAdd(counter);
+    WaitForShell();
   }
   return shown_;
 }
 
-// One more attempt after an add that failed. A busy shell answers an add with a
-// time-out although it may have taken the icon; a modify tells which.
-void TTaskTrayIcon::RetryAdd(int& counter) {
-  if (Shell().LastError() != ERROR_TIMEOUT) throw ENotifyIconError(NotifyIconRegisterError);
-  Shell().Sleep(RetryDelay);
-  registered_ = true;
-  shown_ = true;
-  if (NotifyIcon(NIM_MODIFY)) {
-    if (toolTipStyle_) toolTipStyle_->ResetMouseRect();
-    return;
-  }
-  registered_ = false;
-  shown_ = false;
-  if (DoForegroundWindow) ::SetForegroundWindow(Handle());
-  if (NotifyIcon(NIM_ADD)) {
-    AddSucceeded();
-    return;
-  }
-  if (counter == 0) throw ENotifyIconError(NotifyIconChangeError);
-  --counter;
+// An add fails when the shell holds the icon already: one whose add timed out
+// although the shell took it, or one the shell kept through a "TaskbarCreated".
+// Adding it again can never succeed, so a modify asks whether it is there.
+bool TTaskTrayIcon::TryAdd() {
+  if (NotifyIcon(NIM_ADD)) return true;
+  PrepareUnhide();
+  return NotifyIcon(NIM_MODIFY);
+}
+
+// The shell has not taken the icon: it is not up yet (the taskbar starts after
+// the program at log-on), or too busy to answer. Tried again on the timer and at
+// "TaskbarCreated", without a word until AddGracePeriod has passed.
+void TTaskTrayIcon::WaitForShell() {
+  if (addPending_) return;
+  addPending_ = true;
+  pendingSince_ = Shell().TickCount();
+  Shell().SetTimer(GetHandle(), AddRetryTimerId, AddRetryPeriod, nullptr);
+}
+
+void TTaskTrayIcon::StopWaiting() {
+  if (!addPending_) return;
+  addPending_ = false;
+  if (handle_) Shell().KillTimer(handle_.get(), AddRetryTimerId);
+}
+
+void TTaskTrayIcon::RetryPendingAdd() {
+  if (!addPending_ || Show()) return;
+  if (missingReported_ || Shell().TickCount() - pendingSince_ < AddGracePeriod) return;
+  // Set first: the error box runs a message loop in which the timer goes on.
+  missingReported_ = true;
+  ReportTrayError(ENotifyIconError(NotifyIconRegisterError));
 }
 
 bool TTaskTrayIcon::Hide() {
+  StopWaiting();
   if (!IsShell5OrLater()) return Delete();  // the first form has no hidden state
   if (!registered_ || !shown_) return true;
   iconData_.uFlags = NIF_STATE;
@@ -234,6 +254,7 @@ bool TTaskTrayIcon::Hide() {
 }
 
 bool TTaskTrayIcon::Delete() {
+  StopWaiting();
   if (!registered_) return true;
   bool ok = NotifyIcon(NIM_DELETE);
   registered_ = false;
@@ -242,17 +263,15 @@ bool TTaskTrayIcon::Delete() {
 }
 
 bool TTaskTrayIcon::Modify() {
-  if (!shown_) return Show();
+  // An icon waiting for the shell takes the new fields at its next try.
+  if (!shown_) return addPending_ ? false : Show();
   if (!iconData_.hIcon) return false;
   if (DoForegroundWindow) ::SetForegroundWindow(Handle());
   if (!NotifyIcon(NIM_MODIFY) && Shell().LastError() != ERROR_TIMEOUT) {
     // The shell has lost the icon (it was restarted, say): add it again, quietly.
     registered_ = false;
     shown_ = false;
-    try {
-      Show();
-    } catch (const std::exception&) {
-    }
+    Show();
   }
   return shown_;
 }
@@ -292,13 +311,19 @@ bool TTaskTrayIcon::ShowBalloon(const std::string& title, const std::string& tex
 }
 
 void TTaskTrayIcon::HandleMessage(TMessage& message) {
+  if (message.Msg == WM_TIMER && message.WParam == AddRetryTimerId) {
+    RetryPendingAdd();
+    return;
+  }
   if (TrayIconWinProcList && message.Msg == TrayIconWinProcList->TaskbarCreatedMessage()) {
-    if (registered_) {
-      bool wasShown = shown_;
+    if (registered_ || addPending_) {
+      bool wanted = shown_ || addPending_;
       registered_ = false;
       shown_ = false;
-      // A visible icon goes onto the new taskbar; a hidden one waits for Show.
-      if (wasShown) Show();
+      // A visible icon goes onto the new taskbar, or is found on the old one if
+      // the shell kept it; one that waited for a taskbar gets it now. A hidden
+      // one waits for Show.
+      if (wanted) Show();
     }
     if (OnMessage) {
       message.Msg = WM_TRAYRESTART;
@@ -393,8 +418,7 @@ DWORD GetShellVersion() {
   toolkit::ModuleHandle shell32(toolkit::LoadSystemLibrary("shell32.dll"));
   ::SetErrorMode(oldMode);
   if (!shell32) return result;
-  auto dllGetVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-      reinterpret_cast<void*>(::GetProcAddress(shell32.get(), "DllGetVersion")));
+  auto dllGetVersion = toolkit::ProcAddress<DLLGETVERSIONPROC>(shell32.get(), "DllGetVersion");
   if (dllGetVersion) {
     DLLVERSIONINFO info = {};
     info.cbSize = sizeof info;
@@ -411,16 +435,27 @@ DWORD GetShellFileVersion() {
   return GetFileVersionOf(std::string(dir, length) + "\\shell32.dll");
 }
 
+// version.dll is not among the DLLs Windows always takes from its own folder, so
+// a static import would run a version.dll put beside the program, at every
+// log-on: it is loaded from the system folder by its full path instead.
 DWORD GetFileVersionOf(const std::string& path) {
+  toolkit::ModuleHandle version(toolkit::LoadSystemLibrary("version.dll"));
+  auto infoSize = toolkit::ProcAddress<decltype(&::GetFileVersionInfoSizeA)>(
+      version.get(), "GetFileVersionInfoSizeA");
+  auto info = toolkit::ProcAddress<decltype(&::GetFileVersionInfoA)>(version.get(),
+                                                                      "GetFileVersionInfoA");
+  auto query = toolkit::ProcAddress<decltype(&::VerQueryValueA)>(version.get(), "VerQueryValueA");
+  if (!infoSize || !info || !query) return 0;
+
   DWORD ignored = 0;
-  DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  DWORD size = infoSize(path.c_str(), &ignored);
   if (size == 0) return 0;
   std::vector<char> data(size);
-  if (!::GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return 0;
+  if (!info(path.c_str(), 0, size, data.data())) return 0;
 
   void* value = nullptr;
   UINT valueLength = 0;
-  if (!::VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", &value, &valueLength) ||
+  if (!query(data.data(), "\\VarFileInfo\\Translation", &value, &valueLength) ||
       valueLength < sizeof(DWORD))
     return 0;
   DWORD translation;
@@ -429,7 +464,7 @@ DWORD GetFileVersionOf(const std::string& path) {
   std::snprintf(block, sizeof block, "\\StringFileInfo\\%04X%04X\\FileVersion",
                 static_cast<unsigned>(LOWORD(translation)),
                 static_cast<unsigned>(HIWORD(translation)));
-  if (!::VerQueryValueA(data.data(), block, &value, &valueLength) || !value) return 0;
+  if (!query(data.data(), block, &value, &valueLength) || !value) return 0;
   const char* text = static_cast<const char*>(value);
   return ParseFileVersionText(std::string(text, strnlen(text, valueLength)));
 }

@@ -12,6 +12,16 @@
 // second form with balloons, a 128-byte tip and a hidden state; before that it is
 // the 88-byte first form with a 64-byte tip, where hiding can only mean deleting.
 //
+// An add the shell refuses is not an error at once: at log-on the program may
+// start before the taskbar does, and a busy shell may time out although it took
+// the icon. Such an icon waits for the shell: it is tried again every
+// AddRetryPeriod and at "TaskbarCreated", quietly, and only an icon still
+// missing after AddGracePeriod is reported, once in the icon's life. Since a
+// failed add may also mean that the shell holds the icon already (a time-out
+// that took it after all, or an icon kept through a "TaskbarCreated", which
+// Windows sends in other cases than a new taskbar), every failed add is
+// followed by a modify, and an icon the modify finds counts as added.
+//
 // Each icon owns a TToolTipStyle that sees every message before the owner does:
 // it learns the icon's screen rectangle from the mouse callbacks, reports the
 // mouse entering and leaving (the shell tells only of movement, so a worker,
@@ -51,6 +61,11 @@ constexpr LPARAM TRAYN_MOUSEEXIT = 1235;
 constexpr LPARAM TRAYN_CLICK = 1236;
 
 constexpr UINT_PTR ClickTimerId = 7;
+// The timer of an icon that waits for the shell, and how often it tries again.
+constexpr UINT_PTR AddRetryTimerId = 8;
+constexpr DWORD AddRetryPeriod = 5000;
+// A taskbar still missing this long after the first try is not just late.
+constexpr DWORD AddGracePeriod = 120000;
 // The icon is about 16 pixels; a rectangle grown beyond this is the mouse
 // having gone elsewhere between two callbacks.
 constexpr LONG MouseRectLimit = 32;
@@ -87,9 +102,8 @@ class ENotifyIconError : public std::runtime_error {
 public:
   using std::runtime_error::runtime_error;
 };
-// The two messages of a failed add: the shell refused it, or kept timing out.
+// The message of an icon the shell has not taken after AddGracePeriod.
 extern const char* const NotifyIconRegisterError;   // "タスクトレイにアイコンを登録できません。"
-extern const char* const NotifyIconChangeError;     // "タスクトレイのアイコンを変更できません。"
 
 class TCustomToolTipStyle;
 
@@ -229,12 +243,14 @@ public:
   TBalloonIconType BalloonIcon() const;
   void SetBalloonIcon(TBalloonIconType type);
 
-  // Adds the icon, or makes a hidden one visible. Raises ENotifyIconError when
-  // the shell refuses the add.
+  // Adds the icon, or makes a hidden one visible. An icon the shell does not
+  // take now waits for it (AddPending) and false is returned; nothing raises.
   bool Show();
+  // Both end the waiting for the shell.
   bool Hide();
   bool Delete();
-  // Pushes the icon, tip and balloon fields; adds the icon when it is not shown.
+  // Pushes the icon, tip and balloon fields; adds the icon when it is not shown
+  // (an icon that waits for the shell gets them at its next try).
   bool Modify();
   bool ShowBalloon(const std::string& title, const std::string& text, int32_t timeOut,
                    TBalloonIconType iconType);
@@ -244,6 +260,8 @@ public:
 
   bool Registered() const { return registered_; }
   bool Shown() const { return shown_; }
+  // Wanted in the notification area, but not taken by the shell yet.
+  bool AddPending() const { return addPending_; }
   const NOTIFYICONDATAA& IconData() const { return iconData_; }
   // 0 only while the object is being destroyed.
   TToolTipStyle* ToolTipStyle() const { return toolTipStyle_.get(); }
@@ -253,8 +271,13 @@ public:
 
 private:
   bool NotifyIcon(DWORD message);
-  void RetryAdd(int& counter);
+  void PrepareRecord();
+  void PrepareUnhide();
+  bool TryAdd();
   void AddSucceeded();
+  void WaitForShell();
+  void StopWaiting();
+  void RetryPendingAdd();
   bool ClearBalloon();
   bool SendBalloon();
 
@@ -264,6 +287,9 @@ private:
   NOTIFYICONDATAA iconData_;
   bool registered_ = false;
   bool shown_ = false;
+  bool addPending_ = false;
+  DWORD pendingSince_ = 0;        // the shell's tick count at the first failed try
+  bool missingReported_ = false;
   std::unique_ptr<TToolTipStyle> toolTipStyle_;
 };
 
@@ -301,8 +327,9 @@ LRESULT CALLBACK TrayWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
 
 // An error that escapes the handling of a tray message cannot travel on through
 // the system's window-procedure frames: TrayWndProc catches it and hands it to
-// this handler (the application puts its error box here). Without a handler it
-// is shown in a plain error box.
+// this handler (the application puts its error box here), and so does an icon
+// that is still missing after AddGracePeriod. Without a handler it is shown in a
+// plain error box.
 void SetTrayErrorHandler(std::function<void(const std::exception&)> handler);
 
 // Packed major << 16 | minor of shell32.dll; 0 when it cannot be determined.

@@ -89,7 +89,10 @@ void TForm1::FormCreate() {
       // the shown main window carries its own.
       ::ShowWindow(toolkit::Application().Handle(), SW_HIDE);
     };
-    TrayIcon1.ShowIcon();
+    // A taskbar that is not up yet (it often comes after us at log-on) takes the
+    // icon when it comes; nothing about the icon may keep the monitoring from
+    // starting.
+    Guarded([this] { TrayIcon1.ShowIcon(); });
     if (CheckBox3.Checked()) {
       Timer2.Tag = 1;  // FirstShowPending
       ShowMainForm = false;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,33 +14,23 @@
 
 namespace programrun {
 
-struct FindArgs {
-  DWORD pid;
-  const char* className;
-  HWND found;
-};
-
-inline BOOL CALLBACK FindOfProcess(HWND hwnd, LPARAM lp) {
-  auto* args = reinterpret_cast<FindArgs*>(lp);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(hwnd, &pid);
-  char cls[64] = {};
-  ::GetClassNameA(hwnd, cls, sizeof cls);
-  if (pid == args->pid && std::string(cls) == args->className) {
-    args->found = hwnd;
-    return FALSE;
+// Whether `done` holds within `ms`, asked every tenth of a second.
+inline bool Within(DWORD ms, const std::function<bool()>& done) {
+  for (DWORD waited = 0;; waited += 100) {
+    if (done()) return true;
+    if (waited >= ms) return false;
+    ::Sleep(100);
   }
-  return TRUE;
 }
 
 inline HWND WaitForWindow(DWORD pid, const char* className, DWORD ms = 20000) {
-  for (DWORD waited = 0; waited < ms; waited += 100) {
-    FindArgs args{pid, className, nullptr};
-    ::EnumWindows(&FindOfProcess, reinterpret_cast<LPARAM>(&args));
-    if (args.found) return args.found;
-    ::Sleep(100);
-  }
-  return nullptr;
+  HWND found = nullptr;
+  Within(ms, [&] {
+    std::vector<HWND> windows = testsupport::WindowsOfProcess(pid, className);
+    found = windows.empty() ? nullptr : windows.front();
+    return found != nullptr;
+  });
+  return found;
 }
 
 // A copy of the program in a folder of its own, so its three files land there.
@@ -122,11 +113,7 @@ private:
 };
 
 inline bool BecomesVisible(HWND hwnd, DWORD ms = 20000) {
-  for (DWORD waited = 0; waited < ms; waited += 100) {
-    if (::IsWindowVisible(hwnd)) return true;
-    ::Sleep(100);
-  }
-  return false;
+  return Within(ms, [&] { return ::IsWindowVisible(hwnd) != FALSE; });
 }
 
 // The text of a message box, once it has one: the box is found as soon as it

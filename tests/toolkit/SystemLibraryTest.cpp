@@ -31,3 +31,21 @@ TEST(SystemLibrary, IgnoresADllBesideTheProgram) {
   }  // let go of the file before it is deleted
   ::DeleteFileA(planted.c_str());
 }
+
+// Last in this file: the narrowed search stays for the life of the process.
+TEST(SystemLibrary, ANarrowedSearchTakesABareNameFromTheSystemFolderOnly) {
+  std::string planted = testsupport::TestBinDir() + "\\vantry-planted.dll";
+  char system[MAX_PATH] = {};
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  ASSERT_TRUE(::CopyFileA((std::string(system) + "\\psapi.dll").c_str(), planted.c_str(), FALSE));
+  EXPECT_TRUE(toolkit::RestrictDllSearchPath());
+  {
+    toolkit::ModuleHandle fromBeside(::LoadLibraryA("vantry-planted.dll"));
+    EXPECT_FALSE(fromBeside);
+    toolkit::ModuleHandle byName(::LoadLibraryA("version.dll"));
+    EXPECT_TRUE(byName);
+    toolkit::ModuleHandle byPath(toolkit::LoadSystemLibrary("version.dll"));
+    EXPECT_TRUE(byPath);
+  }
+  ::DeleteFileA(planted.c_str());
+}

@@ -1,5 +1,6 @@
 // A stand-in for the shell, the cursor, the timer and the clock, for what Wine
-// cannot do on demand: time out an add, run an older shell, move the cursor.
+// cannot do on demand: time out an add, run an older shell, move the cursor, let
+// minutes pass at once.
 #pragma once
 
 #include <windows.h>
@@ -31,8 +32,9 @@ public:
   std::deque<DWORD> results;
   DWORD failAllWith = 0;
 
+  DWORD now = 0;  // what TickCount answers
+
   std::vector<NotifyCall> calls;
-  std::vector<DWORD> sleeps;
   int timersSet = 0;
   int timersKilled = 0;
 
@@ -54,7 +56,7 @@ public:
     return true;
   }
   void KillTimer(HWND, UINT_PTR) override { ++timersKilled; }
-  void Sleep(DWORD ms) override { sleeps.push_back(ms); }
+  DWORD TickCount() override { return now; }
   DWORD ShellVersion() override { return version; }
 
   int Count(DWORD message) const {

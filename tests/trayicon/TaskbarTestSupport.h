@@ -29,7 +29,6 @@ public:
     ++timersKilled;
     TShellSeam::KillTimer(window, id);
   }
-  void Sleep(DWORD) override {}
   DWORD ShellVersion() override { return 6u << 16; }
 
   std::vector<DWORD> calls;  // NIM_ADD, NIM_MODIFY, NIM_DELETE in order

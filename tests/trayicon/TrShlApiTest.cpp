@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FakeShell.h"
+#include "ShellTray.h"
 #include "TestSupport.h"
 
 using namespace trayicon;
@@ -144,54 +145,122 @@ TEST_F(TrayIconTest, DestructionDeletesTheIcon) {
   EXPECT_EQ(shell.calls[1].message, static_cast<DWORD>(NIM_DELETE));
 }
 
-// --- Retrying a timed-out add ----------------------------------------------
+// --- An add the shell does not take ----------------------------------------
 
-TEST_F(TrayIconTest, AddThatKeepsTimingOutRaisesChangeErrorAfterSixRetries) {
+TEST_F(TrayIconTest, RefusedAddAsksWhetherTheShellHasTheIconThenWaitsWithoutAWord) {
+  auto icon = MakeIcon();
+  std::vector<std::string> reported;
+  SetTrayErrorHandler([&](const std::exception& e) { reported.push_back(e.what()); });
+  shell.failAllWith = ERROR_ACCESS_DENIED;
+  EXPECT_FALSE(icon->Show());
+  ASSERT_EQ(shell.calls.size(), 2u);
+  EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_ADD));
+  const NotifyCall& found = shell.calls[1];
+  EXPECT_EQ(found.message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(found.data.uFlags, 7u | NIF_STATE);  // found, it is also shown
+  EXPECT_EQ(found.data.dwState, 0u);
+  EXPECT_EQ(found.data.dwStateMask, 3u);
+  EXPECT_TRUE(icon->AddPending());
+  EXPECT_FALSE(icon->Registered());
+  EXPECT_EQ(shell.timersSet, 1);
+  SetTrayErrorHandler(nullptr);
+  EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(TrayIconTest, AddThatTheShellTookAfterAllCountsAsAdded) {
+  for (DWORD addError : {static_cast<DWORD>(ERROR_TIMEOUT), static_cast<DWORD>(E_FAIL)}) {
+    auto icon = MakeIcon();
+    shell.calls.clear();
+    shell.results = {addError, 0};  // the add fails, the modify finds the icon
+    EXPECT_TRUE(icon->Show());
+    EXPECT_TRUE(icon->Registered());
+    EXPECT_FALSE(icon->AddPending());
+    EXPECT_EQ(shell.Count(NIM_ADD), 1);
+    EXPECT_EQ(shell.Count(NIM_MODIFY), 1);
+  }
+  EXPECT_EQ(shell.timersSet, 0);
+}
+
+TEST_F(TrayIconTest, WaitingIconIsTriedOnItsTimerUntilTheShellTakesIt) {
   auto icon = MakeIcon();
   shell.failAllWith = ERROR_TIMEOUT;
-  try {
-    icon->Show();
-    FAIL() << "no error";
-  } catch (const ENotifyIconError& e) {
-    EXPECT_STREQ(e.what(), "タスクトレイのアイコンを変更できません。");
+  ASSERT_FALSE(icon->Show());
+  ::SendMessageA(icon->Handle(), WM_TIMER, AddRetryTimerId, 0);
+  ::SendMessageA(icon->Handle(), WM_TIMER, AddRetryTimerId, 0);
+  EXPECT_EQ(shell.Count(NIM_ADD), 3);
+  EXPECT_TRUE(icon->AddPending());
+  EXPECT_EQ(shell.timersSet, 1);  // one timer for the whole wait
+
+  shell.failAllWith = 0;
+  ::SendMessageA(icon->Handle(), WM_TIMER, AddRetryTimerId, 0);
+  EXPECT_TRUE(icon->Shown());
+  EXPECT_FALSE(icon->AddPending());
+  EXPECT_EQ(shell.timersKilled, 1);
+  size_t calls = shell.calls.size();
+  ::SendMessageA(icon->Handle(), WM_TIMER, AddRetryTimerId, 0);  // one already queued
+  EXPECT_EQ(shell.calls.size(), calls);
+}
+
+TEST_F(TrayIconTest, IconStillMissingAfterTheGracePeriodIsReportedOnceInItsLife) {
+  auto icon = MakeIcon();
+  std::vector<std::string> reported;
+  SetTrayErrorHandler([&](const std::exception& e) { reported.push_back(e.what()); });
+  auto tick = [&] { ::SendMessageA(icon->Handle(), WM_TIMER, AddRetryTimerId, 0); };
+  shell.now = 0xFFFFF000u;  // the tick count wraps during the wait
+  shell.failAllWith = E_FAIL;
+  ASSERT_FALSE(icon->Show());
+  shell.now += AddGracePeriod - 1;
+  tick();
+  EXPECT_TRUE(reported.empty());
+  shell.now += 1;
+  tick();
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], "タスクトレイにアイコンを登録できません。");
+  shell.now += AddGracePeriod;
+  tick();
+  EXPECT_EQ(reported.size(), 1u);
+  EXPECT_TRUE(icon->AddPending());  // still trying, quietly
+
+  // Added at last, then lost for good with a new taskbar: no second box.
+  shell.failAllWith = 0;
+  tick();
+  ASSERT_TRUE(icon->Shown());
+  shell.failAllWith = E_FAIL;
+  ::SendMessageA(icon->Handle(), TrayIconWinProcList->TaskbarCreatedMessage(), 0, 0);
+  ASSERT_TRUE(icon->AddPending());
+  shell.now += 2 * AddGracePeriod;
+  tick();
+  SetTrayErrorHandler(nullptr);
+  EXPECT_EQ(reported.size(), 1u);
+}
+
+TEST_F(TrayIconTest, HidingOrDeletingAWaitingIconEndsTheWait) {
+  for (bool hide : {true, false}) {
+    auto icon = MakeIcon();
+    shell.failAllWith = E_FAIL;
+    shell.timersKilled = 0;
+    ASSERT_FALSE(icon->Show());
+    size_t calls = shell.calls.size();
+    EXPECT_TRUE(hide ? icon->Hide() : icon->Delete());
+    EXPECT_FALSE(icon->AddPending());
+    EXPECT_EQ(shell.timersKilled, 1);
+    ::SendMessageA(icon->Handle(), WM_TIMER, AddRetryTimerId, 0);
+    EXPECT_EQ(shell.calls.size(), calls);  // neither hidden nor deleted: nothing to ask
   }
-  EXPECT_EQ(shell.sleeps, std::vector<DWORD>(6, 2000));
-  EXPECT_EQ(shell.Count(NIM_ADD), 7);     // the first and one per retry
-  EXPECT_EQ(shell.Count(NIM_MODIFY), 6);  // did the shell take it after all?
-  EXPECT_FALSE(icon->Registered());
-  EXPECT_FALSE(icon->Shown());
 }
 
-TEST_F(TrayIconTest, AddRefusedForAnotherReasonRaisesRegisterErrorAtOnce) {
+TEST_F(TrayIconTest, ModifyOfAWaitingIconLeavesTheAskingToTheTimer) {
   auto icon = MakeIcon();
-  shell.failAllWith = ERROR_ACCESS_DENIED;
-  try {
-    icon->Show();
-    FAIL() << "no error";
-  } catch (const ENotifyIconError& e) {
-    EXPECT_STREQ(e.what(), "タスクトレイにアイコンを登録できません。");
-  }
-  EXPECT_TRUE(shell.sleeps.empty());
-  EXPECT_EQ(shell.calls.size(), 1u);
-}
-
-TEST_F(TrayIconTest, TimedOutAddThatTheShellTookCountsAsAdded) {
-  auto icon = MakeIcon();
-  shell.results = {ERROR_TIMEOUT, 0};  // the add times out, the modify finds it
-  EXPECT_TRUE(icon->Show());
-  EXPECT_TRUE(icon->Registered());
-  EXPECT_EQ(shell.sleeps.size(), 1u);
-  EXPECT_EQ(shell.Count(NIM_ADD), 1);
-}
-
-TEST_F(TrayIconTest, RetriedAddSucceedsOnALaterAttempt) {
-  auto icon = MakeIcon();
-  // add, then (modify, add) twice failing by time-out, then the add succeeds
-  shell.results = {ERROR_TIMEOUT, ERROR_TIMEOUT, ERROR_TIMEOUT,
-                   ERROR_TIMEOUT, ERROR_TIMEOUT, ERROR_TIMEOUT, 0};
-  EXPECT_TRUE(icon->Show());
-  EXPECT_EQ(shell.sleeps.size(), 3u);
-  EXPECT_EQ(shell.Count(NIM_ADD), 4);
+  shell.failAllWith = E_FAIL;
+  ASSERT_FALSE(icon->Show());
+  size_t calls = shell.calls.size();
+  icon->SetTip("new tip");
+  EXPECT_FALSE(icon->Modify());
+  EXPECT_EQ(shell.calls.size(), calls);
+  shell.failAllWith = 0;
+  ::SendMessageA(icon->Handle(), WM_TIMER, AddRetryTimerId, 0);
+  ASSERT_TRUE(icon->Shown());
+  EXPECT_STREQ(shell.calls.back().data.szTip, "new tip");
 }
 
 // --- Modify -----------------------------------------------------------------
@@ -213,12 +282,13 @@ TEST_F(TrayIconTest, TimedOutModifyIsLeftAlone) {
   EXPECT_EQ(shell.Count(NIM_ADD), 1);
 }
 
-TEST_F(TrayIconTest, ModifyNeverRaisesWhenTheReAddFails) {
+TEST_F(TrayIconTest, ModifyNeverRaisesWhenTheReAddFailsAndTheIconWaits) {
   auto icon = MakeIcon();
   ASSERT_TRUE(icon->Show());
-  shell.results = {ERROR_INVALID_WINDOW_HANDLE, ERROR_ACCESS_DENIED};
+  shell.results = {ERROR_INVALID_WINDOW_HANDLE, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED};
   EXPECT_FALSE(icon->Modify());
   EXPECT_FALSE(icon->Shown());
+  EXPECT_TRUE(icon->AddPending());
 }
 
 TEST_F(TrayIconTest, ModifyOfAnIconNotShownAddsIt) {
@@ -423,15 +493,45 @@ TEST_F(TrayIconTest, ErrorInOwnersHandlerGoesToTheErrorHandlerNotThroughTheSyste
   EXPECT_EQ(reported, "handler failed");
 }
 
-TEST_F(TrayIconTest, ReAddFailingAfterTaskbarRestartIsReported) {
+TEST_F(TrayIconTest, ReAddFailingAfterTaskbarRestartWaitsQuietly) {
   auto icon = MakeIcon();
   ASSERT_TRUE(icon->Show());
-  std::string reported;
-  SetTrayErrorHandler([&](const std::exception& e) { reported = e.what(); });
+  std::vector<std::string> reported;
+  SetTrayErrorHandler([&](const std::exception& e) { reported.push_back(e.what()); });
   shell.failAllWith = ERROR_ACCESS_DENIED;
   ::SendMessageA(icon->GetHandle(), TrayIconWinProcList->TaskbarCreatedMessage(), 0, 0);
   SetTrayErrorHandler(nullptr);
-  EXPECT_EQ(reported, "タスクトレイにアイコンを登録できません。");
+  EXPECT_TRUE(reported.empty());
+  EXPECT_TRUE(icon->AddPending());
+}
+
+// Windows sends "TaskbarCreated" in other cases than a new taskbar too; the shell
+// then still has the icon and refuses to add it a second time.
+TEST_F(TrayIconTest, TaskbarCreatedWhileTheShellKeptTheIconFindsItAndKeepsBalloonsAndDelete) {
+  auto icon = MakeIcon();
+  ASSERT_TRUE(icon->Show());
+  shell.results = {static_cast<DWORD>(E_FAIL), 0};  // the add: there already; the modify: found
+  ::SendMessageA(icon->GetHandle(), TrayIconWinProcList->TaskbarCreatedMessage(), 0, 0);
+  EXPECT_TRUE(icon->Shown());
+  EXPECT_TRUE(icon->Registered());
+  EXPECT_FALSE(icon->AddPending());
+  EXPECT_TRUE(icon->ShowBalloon("通知", "追加 1", 1, bitInfo));
+  EXPECT_EQ(shell.calls.back().data.uFlags, static_cast<UINT>(NIF_INFO));
+  icon.reset();
+  EXPECT_EQ(shell.calls.back().message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(TrayIconTest, TaskbarCreatedBringsAWaitingIconAtOnce) {
+  auto icon = MakeIcon();
+  Recorder owner;
+  owner.Attach(*icon);
+  shell.failAllWith = E_FAIL;
+  ASSERT_FALSE(icon->Show());
+  shell.failAllWith = 0;
+  ::SendMessageA(icon->GetHandle(), TrayIconWinProcList->TaskbarCreatedMessage(), 0, 0);
+  EXPECT_TRUE(icon->Shown());
+  EXPECT_FALSE(icon->AddPending());
+  EXPECT_TRUE(owner.Saw(WM_TRAYRESTART));
 }
 
 // --- Shell version ----------------------------------------------------------
@@ -465,10 +565,21 @@ TEST(ShellVersion, SystemShellIsAtLeastVersion5) {
 
 // --- The real shell of Wine -------------------------------------------------
 
-TEST(RealShell, AddModifyBalloonHideAndDeleteSucceed) {
+// An icon on Wine's own notification area, with every error it would show caught.
+class RealShell : public ::testing::Test {
+protected:
+  RealShell() {
+    SetTrayErrorHandler([this](const std::exception& e) { reported.push_back(e.what()); });
+    icon.SetIconHandle(SomeIcon());
+  }
+  ~RealShell() override { SetTrayErrorHandler(nullptr); }
+
+  std::vector<std::string> reported;
   TTaskTrayIcon icon;
+};
+
+TEST_F(RealShell, AddModifyBalloonHideAndDeleteSucceed) {
   ASSERT_TRUE(icon.IsShell5OrLater());
-  icon.SetIconHandle(SomeIcon());
   icon.SetTip("VTY");
   ASSERT_TRUE(icon.Show());
   icon.SetTip("VTY monitor");
@@ -478,4 +589,47 @@ TEST(RealShell, AddModifyBalloonHideAndDeleteSucceed) {
   EXPECT_TRUE(icon.Show());
   EXPECT_TRUE(icon.Delete());
   EXPECT_FALSE(icon.Registered());
+  EXPECT_TRUE(reported.empty());
+}
+
+// Windows sends "TaskbarCreated" in other cases than a new taskbar; Wine's shell
+// then refuses the second add of an icon it still shows, as Windows does.
+TEST_F(RealShell, TaskbarCreatedWhileTheIconIsThereKeepsItsBalloonsAndItsDelete) {
+  ASSERT_TRUE(icon.Show());
+  ASSERT_TRUE(testsupport::IconInTray(icon.Handle()));
+  ::SendMessageA(icon.Handle(), testsupport::TaskbarCreatedMessage(), 0, 0);
+  EXPECT_TRUE(icon.Shown());
+  EXPECT_TRUE(icon.ShowBalloon("通知", "追加 1 件", 1, bitInfo));
+  EXPECT_TRUE(icon.Delete());
+  // Gone by the delete, not by the end of its window, which still lives.
+  EXPECT_FALSE(testsupport::IconInTray(icon.Handle()));
+  EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(RealShell, AnIconNoTrayTakesWaitsQuietlyAndComesWithTheTaskbar) {
+  {
+    testsupport::RefusingTray noTray;
+    ASSERT_TRUE(noTray.InFront());
+    EXPECT_FALSE(icon.Show());
+    EXPECT_TRUE(icon.AddPending());
+    EXPECT_EQ(noTray.Refused(), 2);  // the add, and the modify asking for it
+  }
+  ::SendMessageA(icon.Handle(), testsupport::TaskbarCreatedMessage(), 0, 0);
+  EXPECT_TRUE(icon.Shown());
+  EXPECT_TRUE(testsupport::IconInTray(icon.Handle()));
+  EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(RealShell, AnIconNoTrayTookComesOnItsTimerWithoutTaskbarCreated) {
+  {
+    testsupport::RefusingTray noTray;
+    ASSERT_TRUE(noTray.InFront());
+    ASSERT_FALSE(icon.Show());
+    testsupport::PumpFor(AddRetryPeriod + 500);  // a try refused on the timer
+    EXPECT_GE(noTray.Refused(), 4);
+    EXPECT_TRUE(icon.AddPending());
+  }
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return icon.Shown(); }, AddRetryPeriod + 3000));
+  EXPECT_TRUE(testsupport::IconInTray(icon.Handle()));
+  EXPECT_TRUE(reported.empty());
 }

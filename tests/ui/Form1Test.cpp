@@ -27,16 +27,22 @@ struct Window {
   std::vector<std::string> errors;
   std::vector<std::string> notices;
 
-  explicit Window(const std::string& ini = "") {
+  // `shellError`: every request to the notification area fails with it, as when
+  // the taskbar is not up yet.
+  explicit Window(const std::string& ini = "", DWORD shellError = 0) {
     if (!ini.empty()) testsupport::WriteFileBytes(dir.file("Inf.ini"), ini);
+    shell.failAllWith = shellError;
     form = std::make_unique<TForm1>(dir.path());
     form->Hooks.ShowError = [this](HWND, const std::string& m) { errors.push_back(m); };
     form->Hooks.ShowNotice = [this](HWND, const std::string& m) { notices.push_back(m); };
+    // As the program does: the tray icon's own errors go to the window's box.
+    trayicon::SetTrayErrorHandler([this](const std::exception& e) { form->ReportError(e.what()); });
     EXPECT_TRUE(form->CreateWindowed());
     form->FormCreate();
   }
   ~Window() {
     form.reset();
+    trayicon::SetTrayErrorHandler(nullptr);
     testsupport::PumpMessages();
   }
 
@@ -262,6 +268,58 @@ TEST(WindowStates, AStartInTheTrayShowsNoWindowAndCompletesOnTheTimer) {
   EXPECT_TRUE(w.form->ShowMainForm);
   EXPECT_TRUE(::IsWindowVisible(w.form->Handle()));
   EXPECT_GT(w.form->ImageList1.Count(), 1);
+}
+
+TEST(WindowStates, AStartInTheTrayBeforeTheTaskbarMonitorsAndTheIconComesWithTheTaskbar) {
+  Window w("[Information]\r\nVersion=1.30\r\n[Start]\r\nTaskTorrey=1\r\n[Compare]\r\nNotice=1\r\n",
+           E_FAIL);
+  trayicon::TTaskTrayIcon& icon = w.form->TrayIcon1.TaskTrayIcon();
+  EXPECT_TRUE(w.errors.empty());
+  EXPECT_TRUE(icon.AddPending());
+  EXPECT_TRUE(w.form->Timer2.Enabled());
+  w.form->Timer2Timer();
+  EXPECT_TRUE(w.form->Timer1.Enabled());
+  EXPECT_TRUE(w.form->TrayMonitoring());
+
+  w.shell.failAllWith = 0;
+  ::SendMessageA(icon.Handle(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(icon.Shown());
+  w.form->ListView1.Clear();
+  testsupport::AddProcess(w.form->Tables, "noticed.exe", w.dir.file("noticed.exe"));
+  w.form->Button2Click();
+  ASSERT_FALSE(w.Balloons().empty());
+  EXPECT_EQ("　追加：1　", w.Balloons().back());
+  EXPECT_TRUE(w.errors.empty());
+}
+
+TEST(WindowStates, AStartWithTheWindowBeforeTheTaskbarShowsItAndTheIconWaits) {
+  Window w("", E_FAIL);
+  EXPECT_TRUE(w.errors.empty());
+  EXPECT_TRUE(::IsWindowVisible(w.form->Handle()));
+  EXPECT_GT(w.form->ListView1.Count(), 0);
+  EXPECT_TRUE(w.form->TrayIcon1.TaskTrayIcon().AddPending());
+  // Minimised meanwhile, the program is still reached by its taskbar button.
+  w.form->Button3Click();
+  EXPECT_TRUE(w.form->TrayMonitoring());
+  EXPECT_TRUE(::IsIconic(toolkit::Application().Handle()));
+  w.form->Open1Click();
+}
+
+TEST(WindowStates, ATaskbarStillMissingLaterIsReportedOnceAndTheEndGoesOn) {
+  Window w("[Information]\r\nVersion=1.30\r\n[Start]\r\nTaskTorrey=1\r\n", E_FAIL);
+  w.form->Timer2Timer();
+  HWND tray = w.form->TrayIcon1.TaskTrayIcon().Handle();
+  for (int minute = 0; minute < 5; ++minute) {
+    w.shell.now += 60000;
+    ::SendMessageA(tray, WM_TIMER, trayicon::AddRetryTimerId, 0);
+  }
+  ASSERT_EQ(1u, w.errors.size());
+  EXPECT_EQ("タスクトレイにアイコンを登録できません。", w.errors[0]);
+  EXPECT_TRUE(w.form->TrayMonitoring());
+  w.form->FormDestroy();
+  EXPECT_FALSE(w.form->TrayIcon1.TaskTrayIcon().AddPending());
+  EXPECT_EQ(0u, testsupport::ReadFileBytes(w.dir.file("ProcessList.dat")).find("Ver1.00\r\n"));
+  EXPECT_EQ(1u, w.errors.size());
 }
 
 TEST(WindowStates, MinimisingHidesAndStartsTheCycleAndOpeningStopsIt) {
