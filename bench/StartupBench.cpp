@@ -39,10 +39,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Control identifiers of the main window's three tables.
-constexpr int kListView1 = 202;  // current processes
-constexpr int kListView2 = 203;  // the process list
-constexpr int kListView3 = 204;  // the log
+// The main window's tables, by their place among its list views: the controls
+// carry no identifiers, and each tab's page with its list is made in tab order.
+constexpr int kListView1 = 0;  // current processes
+constexpr int kListView2 = 1;  // the process list
+constexpr int kListView3 = 2;  // the log
 
 constexpr int kLogEntries = 100;  // a log at its default maximum
 
@@ -152,17 +153,17 @@ BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM lp) {
 }
 
 struct FindChildArgs {
-  int id;
+  int place;  // how many list views to pass over first
   HWND found;
 };
 
 BOOL CALLBACK FindChild(HWND hwnd, LPARAM lp) {
   auto* args = reinterpret_cast<FindChildArgs*>(lp);
-  if (::GetDlgCtrlID(hwnd) == args->id) {
-    args->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
+  char cls[64] = {};
+  ::GetClassNameA(hwnd, cls, sizeof cls);
+  if (std::strcmp(cls, WC_LISTVIEWA) != 0 || args->place-- > 0) return TRUE;
+  args->found = hwnd;
+  return FALSE;
 }
 
 // A copy of Vantry.exe in a fresh folder with the data files and settings given.
@@ -224,9 +225,9 @@ public:
   }
   // Rows of one of the tables, or -1 while the program cannot answer (still in its
   // start-up before the message loop, or busy).
-  int Rows(int id) {
+  int Rows(int place) {
     if (!Main()) return -1;
-    FindChildArgs args{id, nullptr};
+    FindChildArgs args{place, nullptr};
     ::EnumChildWindows(main_, &FindChild, reinterpret_cast<LPARAM>(&args));
     if (!args.found) return -1;
     DWORD_PTR count = 0;
