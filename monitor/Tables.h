@@ -62,6 +62,19 @@ struct TCycleCounts {
 };
 
 struct TTables {
+  // A rebuilt row of the current processes is the same process when its
+  // identifier and its path both are (Windows gives the identifier of an ended
+  // process to a later one, and one program runs as many processes), so a
+  // refresh keeps the user's selection on it.
+  TTables() {
+    CurrentProcesses.RowIdentity = [this](int row) {
+      std::string pid = row < CurrentPids.Count() ? CurrentPids[row] : std::string();
+      return pid + '\n' + CurrentProcesses.Cell(row, kCurrentPath);
+    };
+  }
+  TTables(const TTables&) = delete;
+  TTables& operator=(const TTables&) = delete;
+
   toolkit::TListView CurrentProcesses;  // the programs running now, one row per process
   toolkit::TStringList CurrentPids;     // the process identifier beside each of its rows
   std::string SnapshotTime;             // when CurrentProcesses was taken

@@ -34,77 +34,184 @@ TListItem TListItem::WithCells(std::initializer_list<std::pair<int, std::string>
   return row;
 }
 
+void TListView::BeginUpdate() {
+  if (updateLock_++ == 0) NotePlace();
+}
+
+void TListView::EndUpdate() {
+  if (updateLock_ > 0 && --updateLock_ == 0) SyncWindow();
+}
+
+template <class F>
+void TListView::FollowRows(F newRow) {
+  const int selected = marks_.selected;
+  const int focused = marks_.focused;
+  for (int* row : {&marks_.selected, &marks_.focused, &marks_.top, &marks_.anchor})
+    if (*row >= 0) *row = newRow(*row);
+  if (marks_.selected != selected || marks_.focused != focused) selectionShown_ = false;
+}
+
 int TListView::Insert(int row, TListItem item) {
   if (row < 0 || row > Count()) throw std::out_of_range("TListView::Insert");
+  TListUpdate change(*this);
   ++generation_;
   items_.insert(items_.begin() + row, std::move(item));
-  if (selected_ >= row) {
-    ++selected_;
-    selectionShown_ = false;
-  }
-  SyncCount();
+  FollowRows([row](int r) { return r >= row ? r + 1 : r; });
   return row;
 }
 
 void TListView::Delete(int row) {
   if (row < 0 || row >= Count()) throw std::out_of_range("TListView::Delete");
+  TListUpdate change(*this);
   ++generation_;
   items_.erase(items_.begin() + row);
-  if (selected_ >= row) {
-    selected_ = selected_ == row ? -1 : selected_ - 1;
-    selectionShown_ = false;
-  }
-  SyncCount();
+  FollowRows([row](int r) { return r == row ? -1 : (r > row ? r - 1 : r); });
 }
 
 void TListView::Clear() {
+  TListUpdate change(*this);
   ++generation_;
-  items_.clear();
-  if (selected_ >= 0) {
-    selected_ = -1;
-    selectionShown_ = false;
+  if (RowIdentity && (marks_.selected >= 0 || marks_.focused >= 0)) {
+    // A second Clear of the same rebuild finds nothing marked and keeps these.
+    lost_ = {};
+    lost_.pending = true;
+    lost_.hadSelected = marks_.selected >= 0;
+    lost_.hadFocused = marks_.focused >= 0;
+    if (lost_.hadSelected) lost_.selected = RowIdentity(marks_.selected);
+    if (lost_.hadFocused) lost_.focused = RowIdentity(marks_.focused);
+    lost_.anchorSelected = marks_.anchor >= 0 && marks_.anchor == marks_.selected;
+    lost_.anchorFocused = marks_.anchor >= 0 && !lost_.anchorSelected &&
+                          marks_.anchor == marks_.focused;
   }
-  SyncCount();
+  items_.clear();
+  FollowRows([](int) { return -1; });
 }
 
 void TListView::SetCell(int row, int column, std::string text) {
   items_.at(static_cast<size_t>(row)).SetCell(column, std::move(text));
   ++generation_;
-  if (WindowInStep()) ListView_RedrawItems(hwnd_, row, row);
+  int index = IndexOf(row);
+  if (WindowInStep() && index >= 0) ListView_RedrawItems(hwnd_, index, index);
 }
 
 void TListView::SetImageIndex(int row, int image) {
   items_.at(static_cast<size_t>(row)).ImageIndex = image;
-  if (WindowInStep()) ListView_RedrawItems(hwnd_, row, row);
+  int index = IndexOf(row);
+  if (WindowInStep() && index >= 0) ListView_RedrawItems(hwnd_, index, index);
 }
 
 void TListView::Sort(const std::function<int(const TListItem&, const TListItem&)>& compare) {
-  std::stable_sort(items_.begin(), items_.end(),
-                   [&](const TListItem& a, const TListItem& b) { return compare(a, b) < 0; });
-  Reordered();
+  std::vector<int> order(items_.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    return compare(items_[static_cast<size_t>(a)], items_[static_cast<size_t>(b)]) < 0;
+  });
+  Reorder(order);
 }
 
 void TListView::Reorder(const std::vector<int>& order) {
+  // Checked whole before anything moves: a row named twice would leave another
+  // row moved out and lost.
+  if (order.size() != items_.size()) throw std::invalid_argument("TListView::Reorder");
+  std::vector<int> newRow(items_.size(), -1);
+  for (size_t i = 0; i < order.size(); ++i) {
+    int from = order[i];
+    if (from < 0 || from >= Count() || newRow[static_cast<size_t>(from)] >= 0)
+      throw std::invalid_argument("TListView::Reorder");
+    newRow[static_cast<size_t>(from)] = static_cast<int>(i);
+  }
+  TListUpdate change(*this);
+  ++generation_;
   std::vector<TListItem> reordered;
   reordered.reserve(items_.size());
-  for (int i : order) reordered.push_back(std::move(items_.at(static_cast<size_t>(i))));
+  for (int i : order) reordered.push_back(std::move(items_[static_cast<size_t>(i)]));
   items_ = std::move(reordered);
-  Reordered();
-}
-
-void TListView::EndUpdate() {
-  if (updateLock_ > 0 && --updateLock_ == 0) SyncCount();
-}
-
-void TListView::Reordered() {
-  ++generation_;
-  if (WindowInStep()) ::InvalidateRect(hwnd_, nullptr, FALSE);
+  FollowRows([&newRow](int r) { return newRow[static_cast<size_t>(r)]; });
+  place_.reordered = true;
 }
 
 void TListView::SetSelected(int row) {
-  selected_ = (row >= 0 && row < Count()) ? row : -1;
+  marks_.selected = (row >= 0 && row < Count()) ? row : -1;
+  if (marks_.selected >= 0) marks_.focused = marks_.selected;
+  lost_.pending = false;  // chosen now: nothing of an earlier rebuild comes back over it
   selectionShown_ = false;
   ShowSelection();
+}
+
+void TListView::NotePlace() {
+  place_ = {};
+  marks_.top = marks_.anchor = -1;
+  if (!hwnd_) return;
+  const int top = ListView_GetTopIndex(hwnd_);
+  const int rowsOnScreen = ListView_GetCountPerPage(hwnd_);
+  place_.noted = true;
+  place_.top = top;
+  marks_.top = RowAt(top);
+  auto onScreen = [&](int row) {
+    int index = IndexOf(row);
+    return index >= top && index < top + rowsOnScreen;
+  };
+  // The selected row is what the user looks at; a focus the user moved away
+  // from any selection stands in for it.
+  if (onScreen(marks_.selected)) marks_.anchor = marks_.selected;
+  else if (onScreen(marks_.focused)) marks_.anchor = marks_.focused;
+  if (marks_.anchor >= 0) place_.anchorOffset = IndexOf(marks_.anchor) - top;
+}
+
+void TListView::FindLostMarks() {
+  if (!lost_.pending) return;
+  lost_.pending = false;
+  if (!RowIdentity) return;
+  int selected = -1;
+  int focused = -1;
+  for (int row = 0; row < Count(); ++row) {
+    bool wantSelected = lost_.hadSelected && selected < 0;
+    bool wantFocused = lost_.hadFocused && focused < 0;
+    if (!wantSelected && !wantFocused) break;
+    const std::string identity = RowIdentity(row);
+    if (wantSelected && identity == lost_.selected) selected = row;
+    if (wantFocused && identity == lost_.focused) focused = row;
+  }
+  marks_.selected = selected;
+  marks_.focused = focused;
+  if (lost_.anchorSelected) marks_.anchor = selected;
+  else if (lost_.anchorFocused) marks_.anchor = focused;
+  selectionShown_ = false;
+}
+
+void TListView::SyncWindow() {
+  FindLostMarks();
+  if (hwnd_) {
+    // An owner-data view keeps no rows of its own, only their states by index:
+    // telling it the count, putting the marks and the scroll position where
+    // their rows went and repainting is all a change needs.
+    showing_ = true;
+    ListView_SetItemCountEx(hwnd_, IndexCount(), LVSICF_NOSCROLL);
+    showing_ = false;
+    RestorePlace();
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+    if (!selectionShown_) ShowSelection();
+  }
+  place_ = {};
+}
+
+void TListView::RestorePlace() {
+  if (!place_.noted) return;
+  int target = place_.top;  // the top row is gone, or a sort scattered the rows: stay put
+  int anchor = IndexOf(marks_.anchor);
+  int top = IndexOf(marks_.top);
+  if (anchor >= 0) target = anchor - place_.anchorOffset;
+  else if (top >= 0 && !place_.reordered) target = top;
+  ScrollToTop(std::max(0, target));
+}
+
+void TListView::ScrollToTop(int index) {
+  const int top = ListView_GetTopIndex(hwnd_);
+  if (index == top || IndexCount() == 0) return;
+  RECT rc;
+  if (!ListView_GetItemRect(hwnd_, 0, &rc, LVIR_BOUNDS) || rc.bottom <= rc.top) return;
+  // A report view scrolls by whole rows; the control stops at either end itself.
+  ListView_Scroll(hwnd_, 0, (index - top) * (rc.bottom - rc.top));
 }
 
 void TListView::ShowSelection() {
@@ -113,41 +220,39 @@ void TListView::ShowSelection() {
   // this view's own and must not come back into it.
   showing_ = true;
   ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  if (selected_ >= 0)
-    ListView_SetItemState(hwnd_, selected_, LVIS_SELECTED | LVIS_FOCUSED,
-                          LVIS_SELECTED | LVIS_FOCUSED);
+  int focused = IndexOf(marks_.focused);
+  int selected = IndexOf(marks_.selected);
+  if (focused >= 0) ListView_SetItemState(hwnd_, focused, LVIS_FOCUSED, LVIS_FOCUSED);
+  if (selected >= 0) ListView_SetItemState(hwnd_, selected, LVIS_SELECTED, LVIS_SELECTED);
   showing_ = false;
   selectionShown_ = true;
 }
 
-void TListView::SelectionChangedInWindow(int row, UINT oldState, UINT newState) {
+void TListView::SelectionChangedInWindow(int index, UINT oldState, UINT newState) {
   if (showing_ || !selectionShown_) return;
-  if (row < 0 || row >= Count()) {
+  if (index < 0) {
     // A change of every row at once (-1): the control alone knows what is left.
-    int now = ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
-    selected_ = now < Count() ? now : -1;
+    marks_.selected = RowAt(ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED));
+    marks_.focused = RowAt(ListView_GetNextItem(hwnd_, -1, LVNI_FOCUSED));
     return;
   }
-  if (!((oldState ^ newState) & LVIS_SELECTED)) return;
-  if (newState & LVIS_SELECTED) selected_ = row;
-  else if (selected_ == row) selected_ = -1;
+  const int row = RowAt(index);
+  if (row < 0) return;
+  const UINT changed = oldState ^ newState;
+  if (changed & LVIS_SELECTED) {
+    if (newState & LVIS_SELECTED) marks_.selected = row;
+    else if (marks_.selected == row) marks_.selected = -1;
+  }
+  if (changed & LVIS_FOCUSED) {
+    if (newState & LVIS_FOCUSED) marks_.focused = row;
+    else if (marks_.focused == row) marks_.focused = -1;
+  }
 }
 
-void TListView::MakeVisible(int index) {
-  lastMadeVisible_ = index;
-  if (hwnd_) ListView_EnsureVisible(hwnd_, index, TRUE);
-}
-
-void TListView::SyncCount() {
-  if (!WindowInStep()) return;
-  // An owner-data view keeps no rows of its own, only their states by index:
-  // telling it the count, repainting and moving the selection to where its row
-  // went is all a change needs.
-  showing_ = true;
-  ListView_SetItemCountEx(hwnd_, Count(), LVSICF_NOSCROLL);
-  showing_ = false;
-  ::InvalidateRect(hwnd_, nullptr, FALSE);
-  if (!selectionShown_) ShowSelection();
+void TListView::MakeVisible(int row) {
+  lastMadeVisible_ = row;
+  int index = IndexOf(row);
+  if (hwnd_ && index >= 0) ListView_EnsureVisible(hwnd_, index, TRUE);
 }
 
 HWND TListView::Create(HWND parent, const TControlArgs& args, bool gridLines) {
@@ -179,7 +284,7 @@ HWND TListView::Create(HWND parent, const TControlArgs& args, bool gridLines) {
     ::SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
   }
   LayoutColumns();
-  SyncCount();
+  SyncWindow();
   return hwnd_;
 }
 
@@ -208,8 +313,9 @@ bool TListView::HandleNotify(const NMHDR* header, LRESULT* result) {
     case LVN_GETDISPINFOA: {
       auto* info = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header));
       LVITEMA& item = info->item;
-      if (item.iItem < 0 || item.iItem >= Count()) return true;
-      const TListItem& row = items_[static_cast<size_t>(item.iItem)];
+      const int at = RowAt(item.iItem);
+      if (at < 0) return true;
+      const TListItem& row = items_[static_cast<size_t>(at)];
       if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         // A long cell is cut where a character ends, never after half of one,
         // which the control would show as a broken character.

@@ -4,18 +4,27 @@
 // owner-data mode only asks for the text of the rows it paints, which keeps a
 // table of 100,000 rows as cheap to show as one of ten.
 //
-// The view is the one truth for its rows and for its selection. Rows change only
+// The view is the one truth for its rows and for what the user marked in them:
+// the selected row, the focused row (where the keyboard acts, which a user may
+// leave unselected) and the place the window is scrolled to. Rows change only
 // through its calls, so it always knows what it shows and can count its changes
-// for whoever keeps an index of them. The selection is data as well: the bound
-// control mirrors it, and the control's own changes (the user's clicks and keys)
-// come back through its notifications, so the same calls give the same selection
-// with a window and without one.
+// for whoever keeps an index of them. The marks are data as well and stay on
+// their rows: a row inserted or deleted above moves them, a sort carries them, a
+// rebuild finds them again by the rows' identity, and a removed row takes its
+// marks with it rather than hand them to the row that took its place. The bound
+// control mirrors them, and the control's own changes (the user's clicks and
+// keys) come back through its notifications, so the same calls give the same
+// selection with a window and without one.
 //
-// The control addresses rows by their index in items_. Where a view of the rows
-// in another order or a subset of them is wanted (a filter, a selection that
-// follows its row through a sort), a map between the two goes in the few places
-// where the window's index meets the rows: the display-info answer, the state
-// notifications and ShowSelection.
+// Every change of the rows is a batch (a caller's TListUpdate, or one of its
+// own): its start notes where the window stands, and its end tells the control
+// the count, puts the marks where their rows went and scrolls so that the
+// selected row keeps its place on the screen.
+//
+// The control addresses rows by their index in the window. The few places
+// where that index meets the rows go through RowAt and IndexOf; today the window
+// shows every row in order, and a view of a subset or another order (a filter)
+// is a map behind those two.
 #pragma once
 
 #include <windows.h>
@@ -61,6 +70,9 @@ public:
   std::vector<TListColumn> Columns;
   std::function<void(int column)> OnColumnClick;
   std::function<void(int x, int y)> OnContextMenu;  // screen coordinates
+  // What makes a row the same row again once the rows were rebuilt (see Clear);
+  // without it a rebuild loses the marks.
+  std::function<std::string(int row)> RowIdentity;
 
   // --- Rows ---
   int Count() const { return static_cast<int>(items_.size()); }
@@ -73,6 +85,9 @@ public:
   // Puts a row at `row` (0 to Count()); the rows from there on move down by one.
   int Insert(int row, TListItem item);
   void Delete(int row);
+  // Removes every row. In a batch that fills the view again (a rebuild), the
+  // selected and the focused rows are looked for among the new rows by their
+  // RowIdentity when the batch ends; a row not found again leaves no mark.
   void Clear();
   void SetCell(int row, int column, std::string text);
   void SetImageIndex(int row, int image);
@@ -80,11 +95,12 @@ public:
   // Sorts the rows with a three-way comparison; rows that compare equal keep
   // their order.
   void Sort(const std::function<int(const TListItem&, const TListItem&)>& compare);
-  // Puts the rows in a new order: new row i is the old row order[i].
+  // Puts the rows in a new order: new row i is the old row order[i]. The order
+  // names every row once.
   void Reorder(const std::vector<int>& order);
 
   // Batches the repaints of many changes into one.
-  void BeginUpdate() { ++updateLock_; }
+  void BeginUpdate();
   void EndUpdate();
 
   // Counts the changes made to the rows' cells and order (every call above but
@@ -92,22 +108,25 @@ public:
   // went stale.
   unsigned Generation() const { return generation_; }
 
-  // --- Selection ---
-  // The selected row or -1; at most one. A row inserted or deleted above it moves
-  // it with its item; deleting its row clears it. A sort or a reorder leaves it at
-  // its index.
-  int Selected() const { return selected_; }
+  // --- Selection and focus ---
+  // The selected row or -1; at most one.
+  int Selected() const { return marks_.selected; }
+  // Selects the row and gives it the focus; -1 (or a row outside the list)
+  // clears the selection and leaves the focus where it is.
   void SetSelected(int row);
+  // The focused row or -1.
+  int Focused() const { return marks_.focused; }
 
   // Scrolls the bound control so that the row is visible (a partly visible row counts).
-  void MakeVisible(int index);
-  // The index of the row that a MakeVisible last asked for, or -1: lets tests see
-  // a scroll without a window.
+  void MakeVisible(int row);
+  // The row that a MakeVisible last asked for, or -1: lets tests see a scroll
+  // without a window.
   int LastMadeVisible() const { return lastMadeVisible_; }
 
   // Window side. Creates an owner-data report view. In a window of the program's
-  // own, its notifications reach HandleNotify and LayoutColumns follows every
-  // change of the window's size (see TWindow); another parent passes them on itself.
+  // own, its notifications reach HandleNotify and LayoutColumns
+  // follows every change of the window's size (see TWindow); another parent
+  // passes the notifications on itself.
   HWND Create(HWND parent, const TControlArgs& args, bool gridLines);
   HWND Handle() const { return hwnd_; }
   void SetImageList(HIMAGELIST images);
@@ -115,17 +134,53 @@ public:
   bool HandleNotify(const NMHDR* header, LRESULT* result);
 
 private:
+  // Rows tracked through a change by their index in items_: the marks, and the
+  // rows that fix the window's scroll position.
+  struct TMarks {
+    int selected = -1;
+    int focused = -1;
+    int top = -1;     // the row at the top of the window
+    int anchor = -1;  // the marked row that was on the screen, which stays at its place
+  };
+  // Where the window stood when the batch began, in window indexes.
+  struct TPlace {
+    bool noted = false;
+    int top = 0;
+    int anchorOffset = 0;  // the anchor's distance from the top row
+    bool reordered = false;
+  };
+  // The marks of a cleared view, to be found again among the new rows.
+  struct TLostMarks {
+    bool pending = false;
+    std::string selected, focused;
+    bool hadSelected = false, hadFocused = false;
+    bool anchorSelected = false, anchorFocused = false;
+  };
+
+  // The one map between the window's indexes and the rows: -1 for none.
+  int RowAt(int index) const { return index >= 0 && index < Count() ? index : -1; }
+  int IndexOf(int row) const { return row >= 0 && row < Count() ? row : -1; }
+  int IndexCount() const { return Count(); }
+
   bool WindowInStep() const { return hwnd_ && updateLock_ == 0; }
-  void Reordered();
-  void SyncCount();
+  // Moves every tracked row to where newRow sends it (-1: gone).
+  template <class F>
+  void FollowRows(F newRow);
+  void NotePlace();
+  void FindLostMarks();
+  void SyncWindow();
+  void RestorePlace();
+  void ScrollToTop(int index);
   void ShowSelection();
-  void SelectionChangedInWindow(int row, UINT oldState, UINT newState);
+  void SelectionChangedInWindow(int index, UINT oldState, UINT newState);
 
   std::vector<TListItem> items_;
   HWND hwnd_ = nullptr;
   int updateLock_ = 0;
-  int selected_ = -1;
-  bool selectionShown_ = true;  // the control shows selected_
+  TMarks marks_;
+  TPlace place_;
+  TLostMarks lost_;
+  bool selectionShown_ = true;  // the control shows the marks where their rows are
   bool showing_ = false;        // the control's notifications are our own doing
   int lastMadeVisible_ = -1;
   unsigned generation_ = 0;

@@ -38,11 +38,15 @@ void TForm1::ShowChangeNotice(int added, int updated, int deleted) {
 }
 
 void TForm1::Timer1Timer() {
-  ListView1.Clear();
-  ListBox1.Clear();
-  GetProcessesList();
-  monitor::ResetImageList(ImageList1, Image2.get());
-  ListFileProperty();
+  {
+    // One rebuild, so the process the user selected stays selected (see TListView::Clear).
+    toolkit::TListUpdate rebuild(ListView1);
+    ListView1.Clear();
+    ListBox1.Clear();
+    GetProcessesList();
+    monitor::ResetImageList(ImageList1, Image2.get());
+    ListFileProperty();
+  }
   Button2Click();
 }
 
@@ -147,10 +151,13 @@ void TForm1::MinSize() { EnterHiddenState(); }
 
 void TForm1::Resize1() {
   Timer1.SetEnabled(false);
-  ListView1.Clear();
-  ListBox1.Clear();
-  SetTrayMonitoring(false);
-  RefreshCurrentProcesses();
+  {
+    toolkit::TListUpdate rebuild(ListView1);
+    ListView1.Clear();
+    ListBox1.Clear();
+    SetTrayMonitoring(false);
+    RefreshCurrentProcesses();
+  }
   Show();
 }
 

@@ -254,17 +254,153 @@ TEST(ListViewSelection, TheSameCallsGiveTheSameSelectionWithAndWithoutAWindow) {
   }
 }
 
-TEST(ListViewSelection, ASortLeavesTheSelectionAtItsIndexInBoth) {
+namespace {
+
+int ByCaption(const TListItem& x, const TListItem& y) { return x.Caption.compare(y.Caption); }
+
+std::vector<int> Reversed(int count) {
+  std::vector<int> order;
+  for (int i = count - 1; i >= 0; --i) order.push_back(i);
+  return order;
+}
+
+}  // namespace
+
+// A sort or a reorder carries the selected and the focused rows with their items,
+// and a focus the user moved away from the selection is kept apart from it.
+TEST(ListViewSelection, ASortCarriesTheSelectionAndTheFocusInBoth) {
   BoundView b;
   TListView alone;
   for (TListView* v : {&alone, &b.view}) {
-    for (const char* c : {"c", "a", "b"}) v->Add(c);
+    for (const char* c : {"c", "a", "b", "d"}) v->Add(c);
     v->SetSelected(0);
-    v->Sort([](const TListItem& x, const TListItem& y) { return x.Caption.compare(y.Caption); });
+    v->Sort(&ByCaption);
+    EXPECT_EQ(2, v->Selected());
+    EXPECT_EQ(2, v->Focused());
+    EXPECT_EQ("c", (*v)[2].Caption);
   }
-  EXPECT_EQ(0, alone.Selected());
-  EXPECT_EQ(0, b.view.Selected());
-  EXPECT_EQ(0, b.WindowSelected());
+  EXPECT_EQ(2, b.WindowSelected());
+  EXPECT_EQ(2, b.WindowFocused());
+
+  // The user moves the focus alone (as Ctrl and an arrow key do).
+  ListView_SetItemState(b.view.Handle(), 0, LVIS_FOCUSED, LVIS_FOCUSED);
+  EXPECT_EQ(0, b.view.Focused());
+  EXPECT_EQ(2, b.view.Selected());
+  b.view.Reorder(Reversed(4));
+  EXPECT_EQ("c", b.view[b.view.Selected()].Caption);
+  EXPECT_EQ("a", b.view[b.view.Focused()].Caption);
+  EXPECT_EQ(b.view.Selected(), b.WindowSelected());
+  EXPECT_EQ(b.view.Focused(), b.WindowFocused());
+
+  // Deleting the focused row takes the focus with it and leaves the selection.
+  b.view.Delete(b.view.Focused());
+  EXPECT_EQ(-1, b.view.Focused());
+  EXPECT_EQ(-1, b.WindowFocused());
+  EXPECT_EQ("c", b.view[b.view.Selected()].Caption);
+  EXPECT_EQ(b.view.Selected(), b.WindowSelected());
+}
+
+TEST(ListViewSelection, AReorderThatIsNoPermutationIsRefusedWhole) {
+  TListView view;
+  for (const char* c : {"a", "b", "c"}) view.Add(c);
+  view.SetSelected(1);
+  EXPECT_THROW(view.Reorder({0, 0, 1}), std::invalid_argument);
+  EXPECT_THROW(view.Reorder({2, 1}), std::invalid_argument);
+  EXPECT_THROW(view.Reorder({0, 1, 3}), std::invalid_argument);
+  EXPECT_EQ("abc", view[0].Caption + view[1].Caption + view[2].Caption);
+  EXPECT_EQ(1, view.Selected());
+}
+
+// Rows cleared and made again in one batch are the same rows when their identity
+// is; the marks find them again wherever they now are, with a window and without.
+TEST(ListViewSelection, ARebuildFindsTheMarkedRowsAgainByTheirIdentity) {
+  BoundView b;
+  TListView alone;
+  auto rebuild = [](TListView& v, std::vector<const char*> rows, int select = -2) {
+    TListUpdate hold(v);
+    v.Clear();
+    for (const char* c : rows) v.Add(c);
+    if (select != -2) v.SetSelected(select);
+  };
+  for (TListView* v : {&alone, &b.view}) {
+    v->RowIdentity = [v](int row) { return (*v)[row].Caption; };
+    for (const char* c : {"a", "b", "c", "d"}) v->Add(c);
+    v->SetSelected(2);
+    rebuild(*v, {"x", "c", "a"});
+    EXPECT_EQ(1, v->Selected());
+    EXPECT_EQ(1, v->Focused());
+    // A row chosen during the rebuild is what stays chosen.
+    rebuild(*v, {"c", "a"}, 1);
+    EXPECT_EQ("a", (*v)[v->Selected()].Caption);
+    // The marked row is gone: no other row takes its marks.
+    rebuild(*v, {"b", "c"});
+    EXPECT_EQ(-1, v->Selected());
+    EXPECT_EQ(-1, v->Focused());
+    // A plain Clear is no rebuild, and nothing is found later.
+    v->SetSelected(0);
+    v->Clear();
+    v->Add("a");
+    EXPECT_EQ(-1, v->Selected());
+  }
+  EXPECT_EQ(-1, b.WindowSelected());
+  b.view.SetSelected(0);
+  rebuild(b.view, {"b", "a"});
+  EXPECT_EQ(1, b.WindowSelected());
+  EXPECT_EQ(1, b.WindowFocused());
+  // Without an identity a rebuild cannot tell its rows and keeps no marks.
+  alone.RowIdentity = nullptr;
+  alone.SetSelected(0);
+  rebuild(alone, {"a"});
+  EXPECT_EQ(-1, alone.Selected());
+}
+
+// The selected row stays where it was on the screen through a sort and through
+// rows inserted and deleted above it; without a mark on the screen, the top row
+// stays the top row. The list's window is hidden, as in the tray.
+TEST(ListViewSelection, TheWindowKeepsTheSelectedRowAtItsPlaceOnTheScreen) {
+  BoundView b;
+  HWND list = b.view.Handle();
+  {
+    TListUpdate hold(b.view);
+    for (int i = 0; i < 300; ++i) b.view.Add("row" + std::to_string(1000 + i));
+  }
+  const int rowsOnScreen = ListView_GetCountPerPage(list);
+  ASSERT_GT(rowsOnScreen, 5);
+  ListView_EnsureVisible(list, 299, FALSE);
+  ListView_EnsureVisible(list, 100, FALSE);
+  ASSERT_EQ(100, ListView_GetTopIndex(list));
+  b.view.SetSelected(104);  // the fifth row on the screen
+  EXPECT_EQ(100, ListView_GetTopIndex(list));
+
+  b.view.Reorder(Reversed(300));  // now row 195
+  EXPECT_EQ("row1104", b.view[195].Caption);
+  EXPECT_EQ(195, b.view.Selected());
+  EXPECT_EQ(191, ListView_GetTopIndex(list));
+  {
+    TListUpdate hold(b.view);
+    for (int i = 0; i < 10; ++i) b.view.Insert(0, "new" + std::to_string(i));
+    b.view.Delete(20);
+  }
+  EXPECT_EQ(204, b.view.Selected());
+  EXPECT_EQ(200, ListView_GetTopIndex(list));
+  b.view.Sort(&ByCaption);  // the new rows go first
+  EXPECT_EQ("row1104", b.view[b.view.Selected()].Caption);
+  EXPECT_EQ(b.view.Selected() - 4, ListView_GetTopIndex(list));
+
+  // No mark on the screen: inserts and deletes above keep the top row.
+  b.view.SetSelected(0);
+  ListView_EnsureVisible(list, 299, FALSE);
+  ListView_EnsureVisible(list, 150, FALSE);
+  ASSERT_EQ(150, ListView_GetTopIndex(list));
+  const std::string topRow = b.view[150].Caption;
+  b.view.Insert(3, "above");
+  b.view.Insert(3, "above");
+  b.view.Delete(0);
+  EXPECT_EQ(topRow, b.view[ListView_GetTopIndex(list)].Caption);
+  // A sort scatters the rows: the window stays where it is.
+  const int top = ListView_GetTopIndex(list);
+  b.view.Reorder(Reversed(b.view.Count()));
+  EXPECT_EQ(top, ListView_GetTopIndex(list));
 }
 
 // The user's keys and clicks change the control's selection; it comes back into
@@ -276,6 +412,7 @@ TEST(ListViewSelection, TheUsersKeysAndClicksComeBackIntoTheView) {
   b.Key(VK_DOWN);
   EXPECT_EQ(3, b.WindowSelected());
   EXPECT_EQ(3, b.view.Selected());
+  EXPECT_EQ(3, b.view.Focused());
   b.Key(VK_END);
   EXPECT_EQ(9, b.view.Selected());
   b.Key(VK_HOME);

@@ -10,55 +10,14 @@
 #include "TestSupport.h"
 #include "TestTables.h"
 #include "toolkit/Application.h"
-#include "trayicon/FakeShell.h"
-#include "ui/Form1.h"
+#include "MainWindow.h"
 
 using testsupport::ChildProcess;
 using testsupport::TempDir;
 
+using Window = testsupport::MainWindow;
+
 namespace {
-
-// A main window on a folder of its own, with every box it would show captured.
-struct Window {
-  TempDir dir;
-  traytest::FakeShell shell;
-  trayicon::TShellSeamScope scope{shell};
-  std::unique_ptr<TForm1> form;
-  std::vector<std::string> errors;
-  std::vector<std::string> notices;
-
-  // `shellError`: every request to the notification area fails with it, as when
-  // the taskbar is not up yet.
-  explicit Window(const std::string& ini = "", DWORD shellError = 0) {
-    if (!ini.empty()) testsupport::WriteFileBytes(dir.file("Inf.ini"), ini);
-    shell.failAllWith = shellError;
-    form = std::make_unique<TForm1>(dir.path());
-    form->Hooks.ShowError = [this](HWND, const std::string& m) { errors.push_back(m); };
-    form->Hooks.ShowNotice = [this](HWND, const std::string& m) { notices.push_back(m); };
-    // As the program does: the tray icon's own errors go to the window's box.
-    trayicon::SetTrayErrorHandler([this](const std::exception& e) { form->ReportError(e.what()); });
-    EXPECT_TRUE(form->CreateWindowed());
-    form->FormCreate();
-  }
-  ~Window() {
-    form.reset();
-    trayicon::SetTrayErrorHandler(nullptr);
-    testsupport::PumpMessages();
-  }
-
-  // The balloon texts the shell was asked to show, in order.
-  std::vector<std::string> Balloons() const {
-    std::vector<std::string> texts;
-    for (const traytest::NotifyCall& c : shell.calls)
-      if ((c.data.uFlags & NIF_INFO) && c.data.szInfoTitle[0]) texts.push_back(c.data.szInfo);
-    return texts;
-  }
-  int RowOfPid(DWORD pid) const {
-    for (int i = 0; i < form->ListBox1.Count(); ++i)
-      if (form->ListBox1[i] == std::to_string(pid)) return i;
-    return -1;
-  }
-};
 
 void AddProgram(TForm1& f, const std::string& name, const std::string& path) {
   testsupport::AddProgram(f.Tables, name, path);
