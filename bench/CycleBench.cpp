@@ -24,6 +24,7 @@
 #include "bench/Timing.h"
 #include "monitor/FileFacts.h"
 #include "monitor/Snapshot.h"
+#include "toolkit/AnsiText.h"
 #include "toolkit/Handle.h"
 #include "ui/Form1.h"
 
@@ -81,7 +82,7 @@ std::vector<std::string> ExistingPrograms() {
     std::string path = std::string(system) + "\\" + data.cFileName;
     // The listing goes through the redirection to the 32-bit folder, the existence
     // test does not: a 32-bit-only stub counts as gone, and would be dropped.
-    if (monitor::FileExists(path)) paths.push_back(path);
+    if (monitor::FileExists(toolkit::Widen(path))) paths.push_back(path);
   } while (::FindNextFileA(search, &data));
   ::FindClose(search);
   return paths;
@@ -96,7 +97,7 @@ void FillProcessList(toolkit::TListView& list, int programs,
   for (int i = 0; i < programs; ++i) {
     const std::string& path = existing[static_cast<size_t>(i) % existing.size()];
     std::string modified;
-    monitor::FileExists(path, &modified);
+    monitor::FileExists(toolkit::Widen(path), &modified);
     list.Add(toolkit::TListItem::WithCells({{kProgramName, "Program" + std::to_string(i) + ".exe"},
                                             {kProgramPath, path},
                                             {kProgramModified, modified},

@@ -10,9 +10,7 @@ void CheckDeletedPrograms(TTables& tables) {
   toolkit::TListUpdate logUpdate(tables.Log);
   for (int i = list.Count() - 1; i >= 0; --i) {
     const std::string path = list.Cell(i, kProgramPath);
-    // Network and kernel-form paths may be merely unreachable: never call them gone.
-    if (!path.empty() && path[0] == '\\') continue;
-    if (FileExists(path)) continue;
+    if (ListedFileState(path, tables.RealPaths) != TListedFile::Gone) continue;
     AppendLogEntry(tables.Log, list.Cell(i, kProgramName), "削除", path + "の削除を確認");
     ++tables.Counts.Deleted;
     list.Delete(i);

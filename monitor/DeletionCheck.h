@@ -7,8 +7,8 @@
 namespace monitor {
 
 // Walks the process list from its last row up, so that a removal never shifts a
-// row still to be visited; each row whose path does not begin with a backslash
-// and fails the file-existence test is logged as "削除" and removed. The log is
+// row still to be visited; each row whose file ListedFileState finds gone is
+// logged as "削除" and removed (a row that cannot be tested stays). The log is
 // not trimmed here. Adds the number removed to Counts.Deleted.
 void CheckDeletedPrograms(TTables& tables);
 

@@ -2,9 +2,11 @@
 
 #include <shellapi.h>
 
+#include "toolkit/AnsiText.h"
 #include "toolkit/DateTimeText.h"
 #include "toolkit/FindFile.h"
 #include "toolkit/Handle.h"
+#include "toolkit/Paths.h"
 #include "toolkit/Wow64.h"
 
 namespace monitor {
@@ -34,20 +36,70 @@ bool MayExtractIcon(const std::string& path, const toolkit::TImageList& images) 
   return path != kUnknownPath && !path.empty() && path[0] != '\\' && images.Tag == 0;
 }
 
+// The characters a directory search takes as wildcards: "*" and "?", and the DOS
+// forms "<", ">" and '"' that it also matches with (no file name can hold any of
+// them). The "\\?\" of a long path is a prefix, not a wildcard.
+bool HasWildcard(const std::wstring& path) {
+  const size_t from = path.compare(0, 4, L"\\\\?\\") == 0 ? 4 : 0;
+  return path.find_first_of(L"*?<>\"", from) != std::wstring::npos;
+}
+
 }  // namespace
 
-bool FileExists(const std::string& path, std::string* modified) {
-  // A 64-bit process's path in System32 names the real System32; looked up through
-  // the redirection, a 64-bit-only program would count as deleted.
-  WIN32_FIND_DATAA entry;
+bool CountsAsExistingFile(DWORD attributes, const FILETIME& lastWrite, std::string* modified) {
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  return DosTimeText(lastWrite, modified);
+}
+
+// Both lookups below turn the file-system redirection off: a 64-bit process's path
+// in System32 names the real System32, and looked up through the redirection a
+// 64-bit-only program would count as deleted.
+bool FileExistsBySearch(const std::wstring& path, std::string* modified) {
+  WIN32_FIND_DATAW entry;
   {
     toolkit::TWow64RedirectionOff realSystem32;
-    toolkit::TFindFile search(path);
+    toolkit::TFindFile search(toolkit::LongPathForm(path));
     if (!search.found()) return false;
     entry = search.data();
   }
-  if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-  return DosTimeText(entry.ftLastWriteTime, modified);
+  return CountsAsExistingFile(entry.dwFileAttributes, entry.ftLastWriteTime, modified);
+}
+
+bool FileExists(const std::wstring& path, std::string* modified) {
+  if (HasWildcard(path)) return FileExistsBySearch(path, modified);
+  // The directory search finds nothing for a name that ends in a separator, where
+  // the attributes would describe the folder before it.
+  if (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) return false;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  {
+    toolkit::TWow64RedirectionOff realSystem32;
+    if (!::GetFileAttributesExW(toolkit::LongPathForm(path).c_str(), GetFileExInfoStandard, &data))
+      return false;
+  }
+  return CountsAsExistingFile(data.dwFileAttributes, data.ftLastWriteTime, modified);
+}
+
+bool IsOnAbsentDrive(const std::wstring& path) {
+  if (path.size() < 3 || path[0] == L'\\' || !toolkit::IsAbsolutePath(path)) return false;
+  const std::wstring root = path.substr(0, 3);
+  return ::GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring PathToTest(const std::string& stored, const TRealPaths& realPaths) {
+  const std::wstring* real = realPaths.Find(stored);
+  const std::wstring path = real ? *real : toolkit::Widen(stored);
+  // Network and kernel-form paths may be merely unreachable: never call them gone.
+  if (!path.empty() && path[0] == L'\\') return std::wstring();
+  // "?" stands for a character the stored text could not hold; no file is named so.
+  if (!real && stored.find('?') != std::string::npos) return std::wstring();
+  return path;
+}
+
+TListedFile ListedFileState(const std::string& stored, const TRealPaths& realPaths) {
+  const std::wstring path = PathToTest(stored, realPaths);
+  if (path.empty()) return TListedFile::NotTestable;
+  if (FileExists(path)) return TListedFile::Exists;
+  return IsOnAbsentDrive(path) ? TListedFile::NotTestable : TListedFile::Gone;
 }
 
 void ResetImageList(toolkit::TImageList& ImageList1, HICON fallbackIcon) {
@@ -65,7 +117,7 @@ void ListFileProperty(TTables& tables) {
     rows.SetImageIndex(i, 0);
     // One directory search per row: the test for existence and the time it
     // yields come from the same entry.
-    const bool exists = FileExists(path, &modified);
+    const bool exists = FileExists(toolkit::Widen(path), &modified);
     rows.SetCell(i, kCurrentModified, exists ? std::move(modified) : std::string());
     if (!exists || !MayExtractIcon(path, tables.Icons)) continue;
     // ExtractIcon answers 1, not an icon, for a file that is no executable.

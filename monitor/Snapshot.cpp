@@ -11,6 +11,7 @@
 #include "monitor/FileFacts.h"
 #include "toolkit/DateTimeText.h"
 #include "toolkit/Handle.h"
+#include "toolkit/Paths.h"
 #include "toolkit/SystemLibrary.h"
 
 namespace monitor {
@@ -58,7 +59,11 @@ std::string ReadImagePath(HANDLE process, DWORD pid, const ProcessApi& api) {
   char buffer[MAX_PATH + 1] = {};
   DWORD size = MAX_PATH;
   if (!api.QueryFullProcessImageNameA(limited.get(), 0, buffer, &size)) return {};
-  return std::string(buffer, size);
+  // Limited access admits processes whose image name is no file's path (a
+  // pseudo-process's bare name, say); such a path could never be found again
+  // and would churn at every cycle.
+  std::string path(buffer, size);
+  return toolkit::IsAbsolutePath(path) ? path : std::string();
 }
 
 bool CreationTime(HANDLE process, const ProcessApi& api, FILETIME* created) {
@@ -161,6 +166,10 @@ void GetProcessesList(TTables& tables, const ProcessApi& api, TImagePathCache* c
     std::string path = ResolvedPath(entry.th32ProcessID, api, cache);
     if (path.empty()) continue;
     if (path == name) continue;
+    // A process caught while it starts may have no name in the snapshot yet; a
+    // row without one would be a second row of a listed program.
+    if (name.empty()) name = toolkit::FileNameOf(path);
+    if (name.empty()) continue;
     tables.CurrentProcesses.Add(
         toolkit::TListItem::WithCells({{kCurrentName, name}, {kCurrentPath, path}}));
     tables.CurrentPids.Add(std::to_string(entry.th32ProcessID));

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "monitor/ProgramIndex.h"
+#include "monitor/RealPaths.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/ListView.h"
 #include "toolkit/StringList.h"
@@ -86,6 +87,7 @@ struct TTables {
   toolkit::TListView IgnoredFolders;    // texts that keep a path out of the comparison
   TCycleCounts Counts;
   TProgramIndex ProgramIndex;           // the first ProcessList row of each program
+  TRealPaths RealPaths;                 // the real paths behind stored texts that lost characters
 };
 
 // Appends an entry of the given kind ("追加", "更新", "削除") to the log, stamped now.

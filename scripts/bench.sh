@@ -57,6 +57,7 @@ bench() {
 for ((i = 1; i <= repeat; i++)); do
   echo "---- run $i of $repeat" | tee -a "$log"
   bench 300 SnapshotBench.exe 20
+  bench 300 FileTestBench.exe 20 2000
   bench 600 ComparisonBench.exe 20 --no-linear
   bench 900 CycleBench.exe 20 30
   bench 900 StartupBench.exe "$rows"

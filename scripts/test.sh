@@ -44,6 +44,12 @@ if [ -n "${VANTRY_TEST_NAMESPACE:-}" ]; then
     echo "test: read-only program folder $VANTRY_READONLY_DIR"
   fi
 fi
+# A drive letter whose drive a test can pull out, as a USB stick is pulled: Y:
+# maps to a folder of the run, which the test moves away and back.
+mkdir -p "$run_dir/drive-y"
+ln -sfn "$run_dir/drive-y" "$WINEPREFIX/dosdevices/y:"
+export VANTRY_PULLABLE_DRIVE="Y:"
+export VANTRY_PULLABLE_DRIVE_DIR="Z:${run_dir//\//\\}\\drive-y"
 vantry_start_session "$build/tests/WarmUp.exe"
 
 cd "$build"

@@ -5,26 +5,30 @@
 #include <stdexcept>
 #include <vector>
 
+#include "toolkit/AnsiText.h"
 #include "toolkit/FindFile.h"
+#include "toolkit/Paths.h"
 
 namespace testsupport {
 
 namespace {
 
-void DeleteTree(const std::string& dir) {
+// Wide, and through the long form of every path: a test may leave names no code
+// page holds and folders deeper than MAX_PATH.
+void DeleteTree(const std::wstring& dir) {
   {
-    toolkit::TFindFile search(dir + "\\*");
+    toolkit::TFindFile search(toolkit::LongPathForm(dir + L"\\*"));
     for (bool more = search.found(); more; more = search.next()) {
-      const WIN32_FIND_DATAA& data = search.data();
-      std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = dir + "\\" + name;
-      ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      const WIN32_FIND_DATAW& data = search.data();
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring full = dir + L"\\" + name;
+      ::SetFileAttributesW(toolkit::LongPathForm(full).c_str(), FILE_ATTRIBUTE_NORMAL);
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteTree(full);
-      else ::DeleteFileA(full.c_str());
+      else ::DeleteFileW(toolkit::LongPathForm(full).c_str());
     }
   }  // the search lets go of the folder before it is removed
-  ::RemoveDirectoryA(dir.c_str());
+  ::RemoveDirectoryW(toolkit::LongPathForm(dir).c_str());
 }
 
 }  // namespace
@@ -47,7 +51,7 @@ TempDir::TempDir() {
   throw std::runtime_error("cannot create a temporary folder");
 }
 
-TempDir::~TempDir() { DeleteTree(path_); }
+TempDir::~TempDir() { DeleteTree(toolkit::Widen(path_)); }
 
 std::string TestBinDir() {
   char buffer[MAX_PATH] = {};
@@ -60,10 +64,12 @@ bool Exists(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  toolkit::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
-  if (!file) throw std::runtime_error("cannot open " + path);
+std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(toolkit::Widen(path)); }
+
+std::string ReadFileBytes(const std::wstring& path) {
+  toolkit::FileHandle file(::CreateFileW(toolkit::LongPathForm(path).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) throw std::runtime_error("cannot open " + toolkit::Utf8Of(path));
   std::string bytes;
   char chunk[65536];
   DWORD read = 0;
@@ -73,9 +79,13 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  toolkit::FileHandle file(
-      ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (!file) throw std::runtime_error("cannot create " + path);
+  WriteFileBytes(toolkit::Widen(path), bytes);
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  toolkit::FileHandle file(::CreateFileW(toolkit::LongPathForm(path).c_str(), GENERIC_WRITE, 0,
+                                         nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!file) throw std::runtime_error("cannot create " + toolkit::Utf8Of(path));
   DWORD written = 0;
   ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
@@ -92,15 +102,29 @@ SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int sec
 }
 
 void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local) {
+  SetLocalWriteTime(toolkit::Widen(path), local);
+}
+
+void SetLocalWriteTime(const std::wstring& path, const SYSTEMTIME& local) {
   FILETIME localFt, utc;
   if (!::SystemTimeToFileTime(&local, &localFt) || !::LocalFileTimeToFileTime(&localFt, &utc))
     throw std::runtime_error("bad time");
-  toolkit::FileHandle file(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file) throw std::runtime_error("cannot open " + path);
+  toolkit::FileHandle file(::CreateFileW(toolkit::LongPathForm(path).c_str(),
+                                         FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                         nullptr));
+  if (!file) throw std::runtime_error("cannot open " + toolkit::Utf8Of(path));
   if (!::SetFileTime(file.get(), nullptr, nullptr, &utc))
-    throw std::runtime_error("cannot set the time of " + path);
+    throw std::runtime_error("cannot set the time of " + toolkit::Utf8Of(path));
+}
+
+void CreateFolders(const std::wstring& path) {
+  const size_t cut = path.find_last_of(L'\\');
+  const std::wstring form = toolkit::LongPathForm(path);
+  if (::GetFileAttributesW(form.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+  if (cut != std::wstring::npos && cut > 2) CreateFolders(path.substr(0, cut));
+  if (!::CreateDirectoryW(form.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+    throw std::runtime_error("cannot create " + toolkit::Utf8Of(path));
 }
 
 bool PumpMessages() {

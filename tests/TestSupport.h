@@ -37,6 +37,11 @@ bool Exists(const std::string& path);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// The same for paths no code page holds and paths past MAX_PATH.
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// Makes the folder and every folder above it that is missing.
+void CreateFolders(const std::wstring& path);
 
 // The message of the error that `run` throws, or "" when it throws none.
 template <typename F>
@@ -51,6 +56,7 @@ std::string ErrorOf(F&& run) {
 
 // Sets a file's last-write time from a local time.
 void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local);
+void SetLocalWriteTime(const std::wstring& path, const SYSTEMTIME& local);
 SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int second);
 
 // Serves the messages waiting for this thread. A WM_QUIT among them is taken out

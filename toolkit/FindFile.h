@@ -6,11 +6,12 @@
 
 namespace toolkit {
 
-// One directory search for a path, closed when it goes out of scope.
+// One directory search for a path, closed when it goes out of scope. Wide, so that
+// a name no code page holds is found and handed back whole.
 class TFindFile {
 public:
-  explicit TFindFile(const std::string& path)
-      : handle_(::FindFirstFileA(path.c_str(), &data_)) {}
+  explicit TFindFile(const std::wstring& path)
+      : handle_(::FindFirstFileW(path.c_str(), &data_)) {}
   ~TFindFile() {
     if (found()) ::FindClose(handle_);
   }
@@ -19,11 +20,11 @@ public:
 
   bool found() const { return handle_ != INVALID_HANDLE_VALUE; }
   // Moves on to the next entry; false when there is none.
-  bool next() { return found() && ::FindNextFileA(handle_, &data_); }
-  const WIN32_FIND_DATAA& data() const { return data_; }
+  bool next() { return found() && ::FindNextFileW(handle_, &data_); }
+  const WIN32_FIND_DATAW& data() const { return data_; }
 
 private:
-  WIN32_FIND_DATAA data_ = {};
+  WIN32_FIND_DATAW data_ = {};
   HANDLE handle_;
 };
 

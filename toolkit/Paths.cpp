@@ -15,11 +15,26 @@ std::string WithTrailingBackslash(const std::string& folder) {
   return EndsWithBackslash(folder) ? folder : folder + "\\";
 }
 
-std::string FolderOf(const std::string& path) {
+namespace {
+
+// Where the last backslash character is, or npos.
+size_t LastSeparator(const std::string& path) {
   size_t cut = std::string::npos;
   for (size_t i = 0; i < path.size(); i += cp932::CharSize(path, i))
     if (path[i] == '\\') cut = i;
+  return cut;
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path) {
+  const size_t cut = LastSeparator(path);
   return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+std::string FileNameOf(const std::string& path) {
+  const size_t cut = LastSeparator(path);
+  return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 std::string ExecutablePath() {
@@ -43,6 +58,25 @@ std::wstring ProgramFolderWide() {
   }
   const size_t cut = path.find_last_of(L'\\');
   return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+std::wstring LongPathForm(const std::wstring& path) {
+  constexpr size_t kPlainLimit = MAX_PATH - 12;
+  if (path.size() < kPlainLimit) return path;
+  if (path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\\\.\\") == 0) return path;
+  std::wstring full(path.size() + MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0],
+                                       nullptr);
+    if (n == 0) return path;
+    if (n < full.size()) {
+      full.resize(n);
+      break;
+    }
+    full.resize(n);
+  }
+  if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC" + full.substr(1);
+  return IsAbsolutePath(full) ? L"\\\\?\\" + full : path;
 }
 
 }  // namespace toolkit

@@ -1,6 +1,9 @@
 // Paths as the program meets them: CP932 text, in which the trailing byte of a
 // double-byte character can be 0x5C, the backslash. So a backslash is looked for
 // character by character, never by byte.
+//
+// The file system's own paths are UTF-16 and may be longer than MAX_PATH; the
+// wide forms below are what the program hands to the wide file functions.
 #pragma once
 
 #include <string>
@@ -15,6 +18,8 @@ std::string WithTrailingBackslash(const std::string& folder);
 
 // The folder part of a path, without the separator: "C:\a\b.exe" gives "C:\a".
 std::string FolderOf(const std::string& path);
+// The part after the last separator: "C:\a\b.exe" gives "b.exe".
+std::string FileNameOf(const std::string& path);
 
 // The full path of the running program, and its folder (without the separator).
 std::string ExecutablePath();
@@ -23,5 +28,25 @@ std::string ProgramFolder();
 // The same folder in UTF-16, whole whatever characters and length it has: the
 // files that hold Unicode paths are opened with it.
 std::wstring ProgramFolderWide();
+
+// Whether a path is absolute: a drive letter, a colon and a backslash ("C:\..."),
+// or two backslashes (a network path or a device path). The same test serves
+// CP932 text, where no trail byte can stand in the first two places.
+template <typename Char>
+bool IsAbsolutePath(const std::basic_string<Char>& path) {
+  if (path.size() >= 2 && path[0] == Char('\\') && path[1] == Char('\\')) return true;
+  if (path.size() < 3 || path[1] != Char(':') || path[2] != Char('\\')) return false;
+  const Char letter = path[0];
+  return (letter >= Char('A') && letter <= Char('Z')) || (letter >= Char('a') && letter <= Char('z'));
+}
+
+// The form of a path that the wide file functions take at any length. A path too
+// long for the plain form (MAX_PATH, less the room CreateDirectory keeps for an
+// 8.3 name) is made full and given the "\\?\" prefix ("\\?\UNC\" for a
+// network path), which bypasses the limit and also the plain form's clean-up, so
+// that clean-up is done first. A shorter path is returned unchanged: it is read
+// exactly as the plain form always read it (trailing dots and blanks dropped,
+// "." and ".." resolved).
+std::wstring LongPathForm(const std::wstring& path);
 
 }  // namespace toolkit

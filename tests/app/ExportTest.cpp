@@ -12,6 +12,7 @@
 
 #include "ProgramRun.h"
 #include "TestSupport.h"
+#include "toolkit/AnsiText.h"
 #include "toolkit/FindFile.h"
 #include "toolkit/Handle.h"
 
@@ -57,11 +58,12 @@ const char kUsage[] = "使い方: Vantry.exe /export list|log ファイル名.cs
 // Every file of a folder (not of its subfolders) with its bytes.
 std::map<std::string, std::string> FolderContents(const std::string& folder) {
   std::map<std::string, std::string> contents;
-  toolkit::TFindFile search(folder + "\\*");
+  toolkit::TFindFile search(toolkit::Widen(folder + "\\*"));
   for (bool more = search.found(); more; more = search.next()) {
-    const WIN32_FIND_DATAA& data = search.data();
+    const WIN32_FIND_DATAW& data = search.data();
+    const std::string name = toolkit::Narrow(data.cFileName);
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      contents[data.cFileName] = ReadFileBytes(folder + "\\" + data.cFileName);
+      contents[name] = ReadFileBytes(folder + "\\" + name);
   }
   return contents;
 }

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "TestTables.h"
 #include "monitor/DeletionCheck.h"
+#include "toolkit/AnsiText.h"
 
 using testsupport::TempDir;
 
@@ -87,4 +88,37 @@ TEST(DeletionCheck, TheMarkerOfAnUnknownPathIsLookedUpAndRemoved) {
   AddProgram(l, "unknown.exe", "[不明]");
   l.Check();
   EXPECT_EQ(0, l.ProcessList.Count());
+}
+
+TEST(DeletionCheck, AProgramOnAnAbsentDriveKeepsItsRow) {
+  const DWORD drives = ::GetLogicalDrives();
+  char letter = 'Q';
+  while (letter < 'Z' && (drives & (1u << (letter - 'A')))) ++letter;
+  ASSERT_LT(letter, 'Z');
+  TempDir dir;
+  Lists l;
+  AddProgram(l, "stick.exe", std::string(1, letter) + ":\\tools\\stick.exe", "", "my tool");
+  AddProgram(l, "gone.exe", dir.file("gone.exe"));
+  l.Check();
+  ASSERT_EQ(1, l.ProcessList.Count());
+  EXPECT_EQ("stick.exe", l.ProcessList[0].Caption);
+  EXPECT_EQ("my tool", l.ProcessList[0].Cell(monitor::kProgramComment));
+  EXPECT_EQ(1, l.Counts.Deleted);
+}
+
+// A path stored with "?" for the characters CP932 lacks names no file: it is
+// tested by its real path when the session has seen it, and kept otherwise.
+TEST(DeletionCheck, AStoredTextThatLostCharactersIsOnlyTestedByItsRealPath) {
+  TempDir dir;
+  Lists l;
+  const std::string unknown = dir.file("??\\never-seen.exe");
+  const std::string seen = dir.file("caf?\\seen.exe");
+  AddProgram(l, "never-seen.exe", unknown);
+  AddProgram(l, "seen.exe", seen);
+  l.RealPaths.Remember(seen, toolkit::Widen(dir.path()) + L"\\caf\u00E9\\seen.exe");
+  l.Check();
+  ASSERT_EQ(1, l.ProcessList.Count());
+  EXPECT_EQ("never-seen.exe", l.ProcessList[0].Caption);
+  ASSERT_EQ(1, l.Log.Count());
+  EXPECT_EQ(seen + "の削除を確認", l.Log[0].Cell(monitor::kLogDetail));
 }

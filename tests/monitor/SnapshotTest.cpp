@@ -141,6 +141,7 @@ struct Entry {
   DWORD pid;
   const char* exe;
   const char* module;  // nullptr: the module name cannot be read
+  const char* image = nullptr;  // the image name through limited access; nullptr: refused
 };
 std::vector<Entry> entries;
 size_t cursor = 0;
@@ -177,6 +178,14 @@ DWORD WINAPI ModuleName(HANDLE, HMODULE, LPSTR name, DWORD size) {
   if (!e.module) return 0;
   lstrcpynA(name, e.module, static_cast<int>(size));
   return static_cast<DWORD>(lstrlenA(name));
+}
+
+BOOL WINAPI ImageName(HANDLE, DWORD, LPSTR name, PDWORD size) {
+  const Entry& e = entries[cursor - 1];
+  if (!e.image) return FALSE;
+  lstrcpynA(name, e.image, static_cast<int>(*size));
+  *size = static_cast<DWORD>(lstrlenA(name));
+  return TRUE;
 }
 
 BOOL WINAPI Times(HANDLE, LPFILETIME start, LPFILETIME, LPFILETIME, LPFILETIME) {
@@ -220,6 +229,45 @@ TEST(Snapshot, RewritesKernelPathsAndAdmitsOnlyResolvedOnes) {
   EXPECT_EQ("8", t.CurrentPids[0]);
   EXPECT_EQ("12", t.CurrentPids[1]);
   EXPECT_EQ("20", t.CurrentPids[2]);
+}
+
+// A process caught while it starts may come with no name; its row takes the name
+// from its path, and a process with neither gets none.
+TEST(Snapshot, AProcessWithoutANameIsNamedByItsPathOrLeftOut) {
+  fake::failSnapshot = fake::failOpen = false;
+  fake::entries = {
+      {8, "", "C:\\tools\\ソフト\\named.exe"},
+      {12, "", nullptr},
+      {16, "ok.exe", "C:\\ok.exe"},
+  };
+  Table t;
+  t.Refresh(fake::Api());
+  ASSERT_EQ(2, t.CurrentProcesses.Count());
+  EXPECT_EQ("named.exe", t.CurrentProcesses[0].Caption);
+  EXPECT_EQ("C:\\tools\\ソフト\\named.exe", t.CurrentProcesses[0].Cell(kCurrentPath));
+  EXPECT_EQ("ok.exe", t.CurrentProcesses[1].Caption);
+  for (const toolkit::TListItem& row : t.CurrentProcesses.Items()) EXPECT_FALSE(row.Caption.empty());
+}
+
+// Limited access also admits processes whose image name is no path; only
+// absolute paths (a drive letter and a backslash, or two backslashes) are taken.
+TEST(Snapshot, TheImageNameFallbackTakesOnlyAbsolutePaths) {
+  fake::failSnapshot = fake::failOpen = false;
+  fake::entries = {
+      {8, "Registry", nullptr, "Registry"},
+      {12, "MemCompression", nullptr, "MemCompression"},
+      {16, "drive.exe", nullptr, "C:drive.exe"},
+      {20, "rooted.exe", nullptr, "\\rooted.exe"},
+      {24, "real.exe", nullptr, "D:\\apps\\real.exe"},
+      {28, "share.exe", nullptr, "\\\\server\\share\\share.exe"},
+  };
+  monitor::ProcessApi api = fake::Api();
+  api.QueryFullProcessImageNameA = &fake::ImageName;
+  Table t;
+  t.Refresh(api);
+  ASSERT_EQ(2, t.CurrentProcesses.Count());
+  EXPECT_EQ("D:\\apps\\real.exe", t.CurrentProcesses[0].Cell(kCurrentPath));
+  EXPECT_EQ("\\\\server\\share\\share.exe", t.CurrentProcesses[1].Cell(kCurrentPath));
 }
 
 TEST(Snapshot, FailedSnapshotLeavesTheTableEmptyButStampsTheTime) {
