@@ -2,8 +2,9 @@
 //   MainWindowDriver tab N      chooses tab N of the main window by the keyboard
 //   MainWindowDriver rclick N   right-clicks the list of tab N (opens its menu)
 //   MainWindowDriver escape     closes an open menu
-//   MainWindowDriver place X Y  moves the window to X,Y and prints its size as
-//                               WxH+X+Y, the geometry a crop of the screen takes
+//   MainWindowDriver where      prints the window's place and size as WxH+X+Y,
+//                               the geometry a crop of the screen takes
+//   MainWindowDriver place X Y  moves the window to X,Y and prints it as `where`
 #include <windows.h>
 
 #include <cstdio>
@@ -45,18 +46,27 @@ int main(int argc, char** argv) {
     for (int i = 0; i < n && page; ++i) page = ::FindWindowExA(main, page, "VantryContainer", nullptr);
     HWND list = page ? ::FindWindowExA(page, nullptr, "SysListView32", nullptr) : nullptr;
     if (!list) return 3;
-    RECT rc;
+    // The second row, below the heading, whatever the display scaling makes of
+    // their heights.
+    RECT rc, heading = {0, 0, 0, 0};
     ::GetWindowRect(list, &rc);
-    ::SetCursorPos(rc.left + 80, rc.top + 40);
+    if (HWND header = ::FindWindowExA(list, nullptr, "SysHeader32", nullptr))
+      ::GetClientRect(header, &heading);
+    const int scale = static_cast<int>(::GetDpiForWindow(list));
+    const int x = 60 * scale / 96;
+    const int y = heading.bottom + 28 * scale / 96;
+    ::SetCursorPos(rc.left + x + 20, rc.top + y + 10);
     ::SetForegroundWindow(main);
-    ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 30));
-    ::PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(60, 30));
+    ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ::PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     ::Sleep(300);
-    ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 30));
-    ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(60, 30));
-  } else if (std::strcmp(verb, "place") == 0) {
-    int y = argc > 3 ? std::atoi(argv[3]) : 0;
-    ::SetWindowPos(main, nullptr, n, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+    ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+  } else if (std::strcmp(verb, "place") == 0 || std::strcmp(verb, "where") == 0) {
+    if (std::strcmp(verb, "place") == 0) {
+      int y = argc > 3 ? std::atoi(argv[3]) : 0;
+      ::SetWindowPos(main, nullptr, n, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     RECT rc;
     ::GetWindowRect(main, &rc);
     std::printf("%ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);

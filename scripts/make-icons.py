@@ -2,8 +2,13 @@
 """Draws the program's icons and writes them as .ico files into res/.
 
 The icons are committed; run this again only to change the drawing.
-  Vantry.ico   - the program icon, 16x16 and 48x48, 32-bit with alpha
-  Generic.ico  - the fallback icon for a program without one, 16x16, 16 colours
+  Vantry.ico   - the program icon, 32-bit with alpha, in the sizes the title bar,
+                 the notification area, the task switcher and the about dialog ask
+                 for at 100 to 200 % display scaling
+  Generic.ico  - the fallback icon for a program without one, 16 colours, in the
+                 small icon's sizes at 100 to 250 % and 48x48
+Each drawing is made on a 16x16 grid and drawn anew at every size, so no size
+is a blurred copy of another.
 """
 import os
 import struct
@@ -54,14 +59,20 @@ def program_pixel(x, y, n):
     return (30 + shade, 90 + shade, 190 + shade // 2, 255)
 
 
-def generic_16_colour():
+PROGRAM_SIZES = (16, 20, 24, 32, 40, 48, 64, 72, 96)
+GENERIC_SIZES = (16, 20, 24, 32, 40, 48)
+
+
+def generic_16_colour(n):
     """A plain application window: grey frame, blue title bar, white client."""
     # The standard 16-colour palette.
     palette = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
                (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
                (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
-    n = 16
-    def index(x, y):
+    s = n / 16.0
+    def index(px, py):
+        # The pixel's place on the 16x16 grid of the drawing.
+        x, y = int((px + 0.5) / s), int((py + 0.5) / s)
         if not (1 <= x <= 14 and 2 <= y <= 13):
             return None
         if x in (1, 14) or y in (2, 13):
@@ -71,11 +82,13 @@ def generic_16_colour():
         return 15              # client
     header = struct.pack("<IiiHHIIiiII", 40, n, n * 2, 1, 4, 0, 0, 0, 0, 16, 0)
     pal = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    xor_stride = ((n * 4 + 31) // 32) * 4
+    and_stride = ((n + 31) // 32) * 4
     xor = b""
     andm = b""
     for y in reversed(range(n)):
-        row = bytearray(8)
-        m = bytearray(4)
+        row = bytearray(xor_stride)
+        m = bytearray(and_stride)
         for x in range(n):
             i = index(x, y)
             if i is None:
@@ -103,10 +116,12 @@ def write_ico(path, images):
 def main():
     os.makedirs(RES, exist_ok=True)
     write_ico(os.path.join(RES, "Vantry.ico"),
-              [(16, bmp_entry_32(16, program_pixel), 0, 32),
-               (48, bmp_entry_32(48, program_pixel), 0, 32)])
-    data, colours = generic_16_colour()
-    write_ico(os.path.join(RES, "Generic.ico"), [(16, data, colours, 4)])
+              [(n, bmp_entry_32(n, program_pixel), 0, 32) for n in PROGRAM_SIZES])
+    images = []
+    for n in GENERIC_SIZES:
+        data, colours = generic_16_colour(n)
+        images.append((n, data, colours, 4))
+    write_ico(os.path.join(RES, "Generic.ico"), images)
 
 
 if __name__ == "__main__":

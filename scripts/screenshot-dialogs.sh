@@ -4,8 +4,14 @@
 # (the drive C:\ opened) and about.png, each with a close-up *-window.png.
 # Builds only the libraries it needs and a small preview program that carries the
 # program's own icon and manifest.
+#
+#   scripts/screenshot-dialogs.sh [--dpi N]
+#
+# --dpi as for scripts/screenshot-main.sh: the display scaling of the prefix, a
+# desktop of 1024x768 at that scale, and the pictures in <build>/screenshots/dpiN/.
 set -euo pipefail
 . "$(dirname "$0")/paths.sh"
+vantry_dpi_option "$@"
 "$root/scripts/setup.sh" --run
 
 if [ ! -f "$build/build.ninja" ]; then
@@ -15,6 +21,7 @@ fi
 cmake --build "$build" --target vantry_ui vantry_toolkit
 
 out="$build/screenshots"
+[ "$dpi" = 96 ] || out="$out/dpi$dpi"
 mkdir -p "$out"
 i686-w64-mingw32-windres --include-dir="$root/res" -O coff -o "$out/preview-res.o" \
   "$root/res/Vantry.rc"
@@ -28,9 +35,10 @@ i686-w64-mingw32-g++-posix -std=c++17 -O2 -fexec-charset=CP932 -mwindows \
 . "$root/scripts/wine-env.sh"
 export WINEPREFIX=${WINEPREFIX:-$build/wineprefix-shots}
 unset DISPLAY
-vantry_ensure_display
+VANTRY_SCREEN=$(vantry_desktop_size "$dpi") vantry_ensure_display
 trap 'wineserver -k >/dev/null 2>&1 || true; kill "$VANTRY_XVFB_PID" 2>/dev/null || true' EXIT
 vantry_prepare_prefix
+vantry_set_dpi "$dpi"
 
 # The window's place on the screen comes from the program itself, so the close-up
 # is cut where the window says it is (xwininfo finds it by its title).

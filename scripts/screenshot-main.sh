@@ -5,13 +5,21 @@
 # window-tab3.png are the tabs cut to the window alone. The program runs
 # from a folder of its own with a few settings and ignored folders, so every tab
 # has something to show.
+#
+#   scripts/screenshot-main.sh [--dpi N]
+#
+# --dpi sets the display scaling of the prefix (96 is 100 %, 144 is 150 %, 192 is
+# 200 %) and a desktop of 1024x768 at that scale (1536x1152 at 144); the pictures
+# of a scaling other than 96 go to <build>/screenshots/dpiN/.
 set -euo pipefail
 . "$(dirname "$0")/paths.sh"
+vantry_dpi_option "$@"
 "$root/scripts/setup.sh" --run
 export VANTRY_BUILD_DIR="$build"
 "$root/scripts/build.sh" >/dev/null
 
 out="$build/screenshots"
+[ "$dpi" = 96 ] || out="$out/dpi$dpi"
 mkdir -p "$out"
 i686-w64-mingw32-g++-posix -O2 -o "$out/MainWindowDriver.exe" "$root/scripts/MainWindowDriver.cpp" \
   -static
@@ -19,11 +27,12 @@ i686-w64-mingw32-g++-posix -O2 -o "$out/MainWindowDriver.exe" "$root/scripts/Mai
 . "$root/scripts/wine-env.sh"
 export WINEPREFIX=${WINEPREFIX:-$build/wineprefix-shots}
 unset DISPLAY
-vantry_ensure_display
+VANTRY_SCREEN=$(vantry_desktop_size "$dpi") vantry_ensure_display
 # Where a user would put it, so the pictures show a plausible path.
 work="$WINEPREFIX/drive_c/Tools/Vantry"
 trap 'wineserver -k >/dev/null 2>&1 || true; kill "$VANTRY_XVFB_PID" 2>/dev/null || true; rm -rf "$work"' EXIT
 vantry_prepare_prefix
+vantry_set_dpi "$dpi"
 rm -rf "$work"
 mkdir -p "$work"
 cp "$build/Vantry.exe" "$work/"
@@ -33,8 +42,9 @@ printf '%s\r\n' '[Information]' 'Version=1.30' '[Start]' 'TaskTorrey=0' 'StartUp
 
 (cd "$work" && exec wine Vantry.exe) &
 sleep "${VANTRY_SHOT_DELAY:-6}"
-# Its designed place overhangs a 1024-pixel screen on the right; move it in whole.
-geometry=$(wine "$out/MainWindowDriver.exe" place 16 16 | tr -d '\r')
+# The program keeps its window inside the screen itself; the close-ups are cut
+# where it stands.
+geometry=$(wine "$out/MainWindowDriver.exe" where | tr -d '\r')
 for tab in 0 1 2 3; do
   wine "$out/MainWindowDriver.exe" tab "$tab"
   sleep 1.5

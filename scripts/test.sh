@@ -54,7 +54,16 @@ vantry_start_session "$build/tests/WarmUp.exe"
 
 cd "$build"
 status=0
-ctest --output-on-failure -j2 --timeout 120 "$@" || status=$?
+ctest --output-on-failure -j2 --timeout 120 -LE highdpi "$@" || status=$?
+# The windows at 150 % display scaling (tests/highdpi): the same prefix set to
+# 144 DPI and a desktop of that scale, after every other test and alone, since
+# only a new wineserver takes the change and ending the old one ends whatever
+# runs in the prefix.
+if ctest -N -L highdpi "$@" | grep -q '^Total Tests: [1-9]'; then
+  vantry_set_dpi 144
+  vantry_start_session
+  VANTRY_TEST_DPI=144 ctest --output-on-failure --timeout 120 -L highdpi "$@" || status=$?
+fi
 # The file readers' fuzz targets, natively, for a fixed number of runs each: on a
 # whole run, or on any run with VANTRY_FUZZ=1.
 if [ $# -eq 0 ] || [ "${VANTRY_FUZZ:-0}" = 1 ]; then

@@ -38,13 +38,43 @@ vantry_prepare_prefix() {
   )
 }
 
-# Starts Xvfb when there is no display; sets DISPLAY and VANTRY_XVFB_PID.
+# The desktop's size at a display scaling of $1 DPI (96 is 100 %): 1024x768 at
+# 96 DPI, and as many more pixels as the scaling takes, as on a laptop whose
+# larger screen is set to 150 or 200 %.
+vantry_desktop_size() {
+  echo "$((1024 * $1 / 96))x$((768 * $1 / 96))"
+}
+
+# Sets the display scaling of the prefix in $WINEPREFIX to $1 DPI and its virtual
+# desktop to the size of vantry_desktop_size. Wine 8 reads LogPixels from
+# HKCU\Control Panel\Desktop and, where that has none, from the hardware profile
+# winecfg writes; both are set. Only a new wineserver (and the programs it runs)
+# takes the change, so the running one and every program in the prefix are ended
+# first.
+vantry_set_dpi() {
+  local dpi=$1 reg
+  wineserver -k >/dev/null 2>&1 || true
+  reg=$(mktemp --suffix=.reg)
+  printf '%s\r\n' \
+    'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_CURRENT_USER\Control Panel\Desktop]' "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" '' \
+    '[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]' \
+    "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' "\"Default\"=\"$(vantry_desktop_size "$dpi")\"" '' \
+    > "$reg"
+  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || true
+  rm -f "$reg"
+  wineserver -w
+}
+
+# Starts Xvfb when there is no display, with a screen of VANTRY_SCREEN (1024x768
+# unless set); sets DISPLAY and VANTRY_XVFB_PID.
 vantry_ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
   local fifo
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${VANTRY_SCREEN:-1024x768}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   VANTRY_XVFB_PID=$!
   local num
   read -r num <"$fifo"

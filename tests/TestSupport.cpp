@@ -179,6 +179,21 @@ BOOL CALLBACK MatchClass(HWND hwnd, LPARAM lp) {
 }
 }  // namespace
 
+namespace {
+
+MONITORINFO MonitorInfoOf(HWND window) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  ::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  return info;
+}
+
+}  // namespace
+
+RECT WorkAreaOf(HWND window) { return MonitorInfoOf(window).rcWork; }
+
+RECT MonitorOf(HWND window) { return MonitorInfoOf(window).rcMonitor; }
+
 HWND FindOwnWindow(const char* className) {
   WindowSearch search{className, 0, {}};
   ::EnumThreadWindows(::GetCurrentThreadId(), &MatchClass, reinterpret_cast<LPARAM>(&search));

@@ -68,6 +68,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD guardMs = 20000);
 // Serves this thread's messages for a while.
 void PumpFor(DWORD ms);
 
+// The work area (the screen less the taskbar) of the monitor a window stands on,
+// and the whole of that monitor.
+RECT WorkAreaOf(HWND window);
+RECT MonitorOf(HWND window);
+
 // A top-level window of the given class made by this thread, or null. Tests run
 // side by side, and another test program's window of the same class must not
 // be taken for ours.

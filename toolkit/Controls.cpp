@@ -2,19 +2,31 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 #include "toolkit/Window.h"
 
 namespace toolkit {
 
+RECT PixelRect(const TControlArgs& args, int dpi) {
+  if (args.InPixels) return {args.Left, args.Top, args.Left + args.Width, args.Top + args.Height};
+  // Place and size are scaled each on its own, so that controls designed alike
+  // stay alike.
+  const int left = ScaleToDpi(args.Left, dpi);
+  const int top = ScaleToDpi(args.Top, dpi);
+  return {left, top, left + ScaleToDpi(args.Width, dpi), top + ScaleToDpi(args.Height, dpi)};
+}
+
 HWND CreateChild(HWND parent, const char* className, const TControlArgs& args, DWORD style,
                  TChildEvents events) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+  const RECT rc = PixelRect(args, DpiOf(parent));
   HWND hwnd = ::CreateWindowExA(args.ExStyle, className, args.Caption.c_str(),
-                                WS_CHILD | WS_VISIBLE | style | args.Style, args.Left, args.Top,
-                                args.Width, args.Height, parent,
+                                WS_CHILD | WS_VISIBLE | style | args.Style, rc.left, rc.top,
+                                rc.right - rc.left, rc.bottom - rc.top, parent,
                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(args.Id)), instance,
                                 nullptr);
   if (hwnd) {
@@ -30,7 +42,34 @@ void AttachChild(HWND child, const TControlArgs& args, TChildEvents events) {
   if (!window) return;
   // A control that keeps its place at the top left needs no moving.
   if (args.Anchors != (akLeft | akTop)) window->Anchor(child, args.Anchors);
-  window->Bind(child, std::move(events));
+  window->Bind(child, std::move(events), args);
+}
+
+void FitLabelToText(HWND label) {
+  char text[256] = {};
+  ::GetWindowTextA(label, text, sizeof text);
+  WindowDC dc(label);
+  HFONT font = reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0));
+  HGDIOBJ old = ::SelectObject(dc.get(), font);
+  RECT rc = {0, 0, 0, 0};
+  ::DrawTextA(dc.get(), text, -1, &rc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  ::SelectObject(dc.get(), old);
+  ::SetWindowPos(label, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND CreateLabel(HWND parent, const TControlArgs& args, DWORD style, HFONT font,
+                 TChildEvents events) {
+  HWND label = CreateChild(parent, "STATIC", args, style);
+  if (!label) return nullptr;
+  if (font) ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  FitLabelToText(label);
+  events.DpiChanged = [label, then = std::move(events.DpiChanged)](int oldDpi, int newDpi) {
+    FitLabelToText(label);
+    if (then) then(oldDpi, newDpi);
+  };
+  AttachChild(label, args, std::move(events));
+  return label;
 }
 
 bool ParseInteger(const std::string& text, int* value) {
@@ -112,27 +151,93 @@ void TSpinEdit::ShowText() {
   updating_ = false;
 }
 
+namespace {
+
+// The designed width of the arrows, within the designed width of the box.
+constexpr int kArrowsWidth = 13;
+
+int DigitCount(long long value) {
+  int digits = 1;
+  for (value = value < 0 ? -value : value; value >= 10; value /= 10) ++digits;
+  return digits;
+}
+
+int TextWidth(HDC dc, const char* text) {
+  SIZE size = {0, 0};
+  ::GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+  return size.cx;
+}
+
+}  // namespace
+
 HWND TSpinEdit::Create(HWND parent, const TControlArgs& args) {
-  // The designed width holds the edit and the arrows beside it. A thin border and
-  // narrow arrows leave three digits room.
-  constexpr int kArrowsWidth = 13;
+  placement_ = args;
   TControlArgs editArgs = args;
   editArgs.Caption = text_;
   editArgs.Width = args.Width - kArrowsWidth;
+  TChildEvents events;
+  events.Command = [this](WORD code) { Command(code); };
+  events.DpiChanged = [this](int, int) { Fit(); };
   edit_ = CreateChild(parent, "EDIT", editArgs, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_NUMBER,
-                      {[this](WORD code) { Command(code); }});
+                      std::move(events));
   if (!edit_) return nullptr;
-  ::SendMessageA(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 0));
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE));
   updown_ = ::CreateWindowExA(0, UPDOWN_CLASSA, "",
                               WS_CHILD | WS_VISIBLE | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
                                   UDS_SETBUDDYINT,
-                              args.Left + editArgs.Width, args.Top, kArrowsWidth, args.Height,
-                              parent, nullptr, instance, nullptr);
+                              0, 0, 0, 0, parent, nullptr, instance, nullptr);
   ::SendMessageA(updown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
   ::SendMessageA(updown_, UDM_SETRANGE32, min_, max_);
+  Fit();
   ShowText();
   return edit_;
+}
+
+void TSpinEdit::Fit() {
+  if (!edit_) return;
+  const int dpi = DpiOf(edit_);
+  // A thin margin before the text: the edit takes the designed width with its
+  // arrows beside it, and three digits are a tight fit.
+  ::SendMessageA(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                 MAKELPARAM(ScaleToDpi(1, dpi), 0));
+  const RECT designed = PixelRect(placement_, dpi);
+  const int arrows = ScaleToDpi(kArrowsWidth, dpi);
+  const int height = designed.bottom - designed.top;
+  int editWidth = (designed.right - designed.left) - arrows;
+  ::SetWindowPos(edit_, nullptr, designed.left, designed.top, editWidth, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  // What the widest value of the range takes in the edit's own font: no value
+  // has more digits than the larger end of the range, and none has wider digits
+  // than the widest digit.
+  int textWidth = 0;
+  {
+    WindowDC dc(edit_);
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(edit_, WM_GETFONT, 0, 0));
+    HGDIOBJ old = font ? ::SelectObject(dc.get(), font) : nullptr;
+    int digit = 0;
+    for (char d = '0'; d <= '9'; ++d) {
+      const char text[2] = {d, '\0'};
+      digit = std::max(digit, TextWidth(dc.get(), text));
+    }
+    textWidth = digit * std::max(DigitCount(min_), DigitCount(max_));
+    if (min_ < 0) textWidth += TextWidth(dc.get(), "-");
+    if (old) ::SelectObject(dc.get(), old);
+  }
+  // The edit shows its text in its formatting rectangle, inside its border and
+  // margins, and scrolls it as soon as the caret at its end has no room there.
+  RECT format = {0, 0, 0, 0};
+  ::SendMessageA(edit_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  DWORD caret = 1;
+  ::SystemParametersInfoA(SPI_GETCARETWIDTH, 0, &caret, 0);
+  const int needed = textWidth + static_cast<int>(std::max<DWORD>(caret, 1));
+  const int shown = format.right - format.left;
+  if (needed > shown) {
+    editWidth += needed - shown;
+    ::SetWindowPos(edit_, nullptr, 0, 0, editWidth, height,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ::SetWindowPos(updown_, nullptr, designed.left + editWidth, designed.top, arrows, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TSpinEdit::Command(WORD code) {

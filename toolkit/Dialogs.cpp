@@ -35,7 +35,7 @@ public:
             const std::string& value, int maxBytes) {
     CreateTopLevel("VantryInputBox", caption, WS_POPUP | WS_CAPTION | WS_SYSMENU,
                    WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, 0, 0, 330, 130, owner);
-    SetFont(CreateProgramFont());
+    SetProgramFont();
     TControlArgs label{12, 10, 300, 14, prompt};
     CreateChild(Handle(), "STATIC", label, SS_LEFT);
     TControlArgs editArgs{12, 30, 300, 21, value};
@@ -68,6 +68,7 @@ private:
     int w = rc.right - rc.left, h = rc.bottom - rc.top;
     ::SetWindowPos(Handle(), nullptr, area.left + (area.right - area.left - w) / 2,
                    area.top + (area.bottom - area.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    KeepInWorkArea();
   }
 
   HWND edit_ = nullptr;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "toolkit/Cp932.h"
+#include "toolkit/Window.h"
 
 namespace toolkit {
 
@@ -188,6 +189,8 @@ void TListView::SyncWindow() {
     showing_ = true;
     ListView_SetItemCountEx(hwnd_, IndexCount(), LVSICF_NOSCROLL);
     showing_ = false;
+    // The rows may have brought the vertical scroll bar or taken it away.
+    LayoutColumns();
     RestorePlace();
     ::InvalidateRect(hwnd_, nullptr, FALSE);
     if (!selectionShown_) ShowSelection();
@@ -258,10 +261,12 @@ void TListView::MakeVisible(int row) {
 HWND TListView::Create(HWND parent, const TControlArgs& args, bool gridLines) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
                 LVS_SINGLESEL | LVS_SHOWSELALWAYS | args.Style;
+  const int dpi = DpiOf(parent);
+  const RECT rc = PixelRect(args, dpi);
   // Not made through CreateChild, which would give it the window's font: the view
-  // keeps the font the control picks itself.
-  hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE | args.ExStyle, WC_LISTVIEWA, "", style, args.Left,
-                            args.Top, args.Width, args.Height, parent,
+  // keeps the font the control picks itself, the system's font for lists.
+  hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE | args.ExStyle, WC_LISTVIEWA, "", style, rc.left,
+                            rc.top, rc.right - rc.left, rc.bottom - rc.top, parent,
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(args.Id)),
                             reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
                             nullptr);
@@ -271,15 +276,17 @@ HWND TListView::Create(HWND parent, const TControlArgs& args, bool gridLines) {
     return HandleNotify(header, result);
   };
   events.Resized = [this] { LayoutColumns(); };
+  events.DpiChanged = [this](int oldDpi, int newDpi) { DpiChanged(oldDpi, newDpi); };
   AttachChild(hwnd_, args, std::move(events));
   DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
   if (gridLines) ex |= LVS_EX_GRIDLINES;
   ListView_SetExtendedListViewStyle(hwnd_, ex);
+  UseListFont(dpi);
   for (size_t i = 0; i < Columns.size(); ++i) {
     LVCOLUMNA col = {};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     col.pszText = const_cast<char*>(Columns[i].Caption.c_str());
-    col.cx = Columns[i].Width;
+    col.cx = ScaleToDpi(Columns[i].Width, dpi);
     col.iSubItem = static_cast<int>(i);
     ::SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
   }
@@ -288,23 +295,52 @@ HWND TListView::Create(HWND parent, const TControlArgs& args, bool gridLines) {
   return hwnd_;
 }
 
+void TListView::UseListFont(int dpi) {
+  // The control's own font is the system's for its DPI; a window at another DPI
+  // needs that font at its own.
+  if (dpi == SystemDpi() && !font_) return;
+  LOGFONTA spec = IconTitleFontForDpi(dpi);
+  FontHandle font(::CreateFontIndirectA(&spec));
+  if (!font) return;
+  ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  font_ = std::move(font);
+}
+
+void TListView::DpiChanged(int oldDpi, int newDpi) {
+  UseListFont(newDpi);
+  // The widths as they are now, the user's own included, at the new scale.
+  for (size_t i = 0; i < Columns.size(); ++i) {
+    if (Columns[i].Fill) continue;
+    const int width = ListView_GetColumnWidth(hwnd_, static_cast<int>(i));
+    ListView_SetColumnWidth(hwnd_, static_cast<int>(i), ::MulDiv(width, newDpi, oldDpi));
+  }
+  LayoutColumns();
+}
+
 void TListView::SetImageList(HIMAGELIST images) {
   if (hwnd_) ListView_SetImageList(hwnd_, images, LVSIL_SMALL);
 }
 
 void TListView::LayoutColumns() {
   if (!hwnd_) return;
-  RECT rc;
-  ::GetClientRect(hwnd_, &rc);
-  int fixed = 0;
   int fill = -1;
-  for (size_t i = 0; i < Columns.size(); ++i) {
+  for (size_t i = 0; i < Columns.size(); ++i)
     if (Columns[i].Fill) fill = static_cast<int>(i);
-    else fixed += Columns[i].Width;
-  }
   if (fill < 0) return;
-  int width = std::max(0, static_cast<int>(rc.right - rc.left) - fixed);
-  ListView_SetColumnWidth(hwnd_, fill, width);
+  // The client area is narrower by the vertical scroll bar while the rows need
+  // one, and a column that took the width without it would push the last
+  // columns out under a horizontal bar. A new width can itself bring a bar or
+  // take one away, so it is set again until the client area stays as it is.
+  for (int pass = 0; pass < 3; ++pass) {
+    RECT rc;
+    ::GetClientRect(hwnd_, &rc);
+    int others = 0;
+    for (size_t i = 0; i < Columns.size(); ++i)
+      if (static_cast<int>(i) != fill) others += ListView_GetColumnWidth(hwnd_, static_cast<int>(i));
+    const int width = std::max(0, static_cast<int>(rc.right - rc.left) - others);
+    if (ListView_GetColumnWidth(hwnd_, fill) == width) return;
+    ListView_SetColumnWidth(hwnd_, fill, width);
+  }
 }
 
 bool TListView::HandleNotify(const NMHDR* header, LRESULT* result) {

@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "toolkit/Controls.h"
+#include "toolkit/Handle.h"
 
 namespace toolkit {
 
@@ -61,8 +62,8 @@ struct TListItem {
 
 struct TListColumn {
   std::string Caption;
-  int Width = 50;
-  bool Fill = false;  // takes the width the other columns leave
+  int Width = 50;     // designed, for a 96-DPI screen
+  bool Fill = false;  // takes the width the other columns leave, with or without a scroll bar
 };
 
 class TListView {
@@ -123,10 +124,12 @@ public:
   // without a window.
   int LastMadeVisible() const { return lastMadeVisible_; }
 
-  // Window side. Creates an owner-data report view. In a window of the program's
-  // own, its notifications reach HandleNotify and LayoutColumns
-  // follows every change of the window's size (see TWindow); another parent
-  // passes the notifications on itself.
+  // Window side. Creates an owner-data report view, its columns scaled to the
+  // window's DPI. In a window of the program's own, its notifications reach
+  // HandleNotify, and LayoutColumns follows every change of the window's size and
+  // DPI (see TWindow); another parent passes them on itself. LayoutColumns also
+  // follows every change of the number of rows, which may bring the vertical
+  // scroll bar or take it away.
   HWND Create(HWND parent, const TControlArgs& args, bool gridLines);
   HWND Handle() const { return hwnd_; }
   void SetImageList(HIMAGELIST images);
@@ -171,11 +174,14 @@ private:
   void SyncWindow();
   void RestorePlace();
   void ScrollToTop(int index);
+  void UseListFont(int dpi);
+  void DpiChanged(int oldDpi, int newDpi);
   void ShowSelection();
   void SelectionChangedInWindow(int index, UINT oldState, UINT newState);
 
   std::vector<TListItem> items_;
   HWND hwnd_ = nullptr;
+  FontHandle font_;  // the list's font at the window's DPI, where not the control's own
   int updateLock_ = 0;
   TMarks marks_;
   TPlace place_;

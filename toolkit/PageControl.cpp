@@ -18,6 +18,8 @@ HWND TPageControl::Create(HWND parent, const TControlArgs& args,
     return true;
   };
   events.Resized = [this] { LayoutPages(); };
+  // The tabs' height follows the font, and the pages follow the tabs.
+  events.DpiChanged = [this](int, int) { LayoutPages(); };
   tab_ = CreateChild(parent, WC_TABCONTROLA, args, WS_TABSTOP | WS_CLIPSIBLINGS, std::move(events));
   if (!tab_) return nullptr;
   for (size_t i = 0; i < captions.size(); ++i) {
@@ -32,6 +34,7 @@ HWND TPageControl::Create(HWND parent, const TControlArgs& args,
   ::MapWindowPoints(tab_, parent, reinterpret_cast<POINT*>(&area), 2);
   TControlArgs page{area.left, area.top, area.right - area.left, area.bottom - area.top};
   page.Anchors = args.Anchors;
+  page.InPixels = true;
   HWND previous = tab_;
   for (size_t i = 0; i < captions.size(); ++i) {
     // Pages are siblings right after the tab control in the z-order, which is the

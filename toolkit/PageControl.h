@@ -2,7 +2,7 @@
 // control's display area, a sibling right after it in the keyboard order; choosing
 // a tab shows its page and hides the others. The pages follow the edges the tab
 // control's row names, and are laid over the display area again whenever the
-// window's size changes.
+// window's size or DPI changes.
 #pragma once
 
 #include <windows.h>

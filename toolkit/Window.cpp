@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "toolkit/Dialogs.h"
+#include "toolkit/Placement.h"
 
 namespace toolkit {
 
@@ -15,9 +16,11 @@ constexpr char kWindowProperty[] = "VantryWindow";
 
 }  // namespace
 
-FontHandle CreateProgramFont(int height, bool bold, bool underline) {
-  FontHandle font(::CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline,
-                                FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+FontHandle CreateProgramFont(const TFontSpec& spec, int dpi) {
+  const int height = ScaleToDpi(spec.Height, dpi);
+  const int weight = spec.Bold ? FW_BOLD : FW_NORMAL;
+  FontHandle font(::CreateFontA(-height, 0, 0, 0, weight, FALSE, spec.Underline, FALSE,
+                                SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック"));
   if (font) {
     // CreateFont never fails for a missing face; it maps to another. Take the
@@ -33,9 +36,14 @@ FontHandle CreateProgramFont(int height, bool bold, bool underline) {
   ncm.cbSize = sizeof ncm;
   ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
   ncm.lfMessageFont.lfHeight = -height;
-  if (bold) ncm.lfMessageFont.lfWeight = FW_BOLD;
-  ncm.lfMessageFont.lfUnderline = underline;
+  ncm.lfMessageFont.lfWeight = weight;
+  ncm.lfMessageFont.lfUnderline = spec.Underline;
   return FontHandle(::CreateFontIndirectA(&ncm.lfMessageFont));
+}
+
+int DpiOf(HWND window) {
+  TWindow* owner = TWindow::Of(window);
+  return owner ? owner->Dpi() : WindowDpi(window);
 }
 
 TWindow::~TWindow() {
@@ -65,7 +73,28 @@ bool TWindow::CreateTopLevel(const char* className, const std::string& caption, 
   }
   hwnd_ = ::CreateWindowExA(exStyle, className, caption.c_str(), style, left, top, width, height,
                             owner, nullptr, instance, this);
-  return hwnd_ != nullptr;
+  if (!hwnd_) return false;
+  // The window's DPI is known only once it stands on its monitor.
+  designedSize_ = {width, height};
+  dpi_ = WindowDpi(hwnd_);
+  if (dpi_ != kDesignDpi) {
+    SIZE outer = OuterSize({width, height});
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return true;
+}
+
+SIZE TWindow::OuterSize(SIZE designed) const {
+  // The designed client area is what the designed outer size leaves inside the
+  // frame of a 96-DPI screen; it is scaled, and the frame is the one of the DPI.
+  if (!hwnd_) return designed;
+  const DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd_, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(::GetWindowLongA(hwnd_, GWL_EXSTYLE));
+  RECT designedFrame = FrameForDpi(style, exStyle, kDesignDpi);
+  RECT frame = FrameForDpi(style, exStyle, dpi_);
+  return {Scale(designed.cx - (designedFrame.right - designedFrame.left)) + frame.right - frame.left,
+          Scale(designed.cy - (designedFrame.bottom - designedFrame.top)) + frame.bottom - frame.top};
 }
 
 TWindow* TWindow::Of(HWND hwnd) {
@@ -73,38 +102,103 @@ TWindow* TWindow::Of(HWND hwnd) {
   return root ? static_cast<TWindow*>(::GetPropA(root, kWindowProperty)) : nullptr;
 }
 
-void TWindow::Bind(HWND child, TChildEvents events) {
-  for (auto& entry : children_) {
-    if (entry.first == child) {
-      entry.second = std::move(events);
+void TWindow::Bind(HWND child, TChildEvents events, const TControlArgs& placement) {
+  for (Child& entry : children_) {
+    if (entry.hwnd == child) {
+      entry.events = std::move(events);
+      entry.placement = placement;
       return;
     }
   }
-  children_.emplace_back(child, std::move(events));
+  children_.push_back({child, std::move(events), placement});
 }
 
 const TChildEvents* TWindow::EventsOf(HWND child) const {
   if (!child) return nullptr;
-  for (const auto& entry : children_)
-    if (entry.first == child) return &entry.second;
+  for (const Child& entry : children_)
+    if (entry.hwnd == child) return &entry.events;
   return nullptr;
 }
 
 void TWindow::ReportError(const std::string& message) { ShowError(hwnd_, message); }
 
-void TWindow::SetFont(FontHandle font) {
-  font_ = std::move(font);
-  if (hwnd_) ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+HFONT TWindow::ProgramFont(const TFontSpec& spec) {
+  for (const Font& font : fonts_)
+    if (font.spec == spec) return font.handle.get();
+  fonts_.push_back({spec, CreateProgramFont(spec, dpi_)});
+  return fonts_.back().handle.get();
+}
+
+void TWindow::SetProgramFont(const TFontSpec& spec) {
+  font_ = ProgramFont(spec);
+  if (hwnd_) ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+}
+
+void TWindow::SetIcons(LPCSTR resource) {
+  iconResource_ = resource;
+  LoadIcons();
+}
+
+void TWindow::LoadIcons() {
+  if (!hwnd_ || !iconResource_) return;
+  auto load = [this](int metric) {
+    const int size = SystemMetricForDpi(metric, dpi_);
+    // Loaded at the exact size and owned: a shared icon is the first one loaded
+    // of its name, whatever size was asked for. 32512 is the system's
+    // application icon (IDI_APPLICATION).
+    HANDLE icon = ::LoadImageA(::GetModuleHandleA(nullptr), iconResource_, IMAGE_ICON, size, size, 0);
+    if (!icon) icon = ::LoadImageA(nullptr, MAKEINTRESOURCEA(32512), IMAGE_ICON, size, size, 0);
+    return IconHandle(static_cast<HICON>(icon));
+  };
+  // The window lets go of the old icons before they are destroyed.
+  IconHandle small = load(SM_CXSMICON);
+  IconHandle large = load(SM_CXICON);
+  ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.get()));
+  smallIcon_ = std::move(small);
+  largeIcon_ = std::move(large);
+}
+
+void TWindow::KeepInWorkArea() {
+  if (!hwnd_) return;
+  HMONITOR monitor = ::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (!::GetMonitorInfoA(monitor, &info)) return;
+  RECT rc;
+  ::GetWindowRect(hwnd_, &rc);
+  const SIZE minimum = minSize_.cx > 0 ? OuterSize(minSize_) : SIZE{0, 0};
+  const TBounds now{rc.left, rc.top, rc.right, rc.bottom};
+  const TBounds kept = KeepInside(now, {info.rcWork.left, info.rcWork.top, info.rcWork.right,
+                                        info.rcWork.bottom},
+                                  minimum.cx, minimum.cy);
+  if (kept == now) return;
+  ::SetWindowPos(hwnd_, nullptr, kept.Left, kept.Top, kept.Width(), kept.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TWindow::Anchor(HWND control, unsigned anchors) {
+  Anchored a{control, anchors, 0, 0, 0, 0};
+  Measure(a);
+  for (Anchored& entry : anchored_) {
+    if (entry.hwnd == control) {
+      entry = a;
+      return;
+    }
+  }
+  anchored_.push_back(a);
+}
+
+void TWindow::Measure(Anchored& a) {
   RECT parent, rc;
-  HWND p = ::GetParent(control);
+  HWND p = ::GetParent(a.hwnd);
   ::GetClientRect(p, &parent);
-  ::GetWindowRect(control, &rc);
+  ::GetWindowRect(a.hwnd, &rc);
   ::MapWindowPoints(nullptr, p, reinterpret_cast<POINT*>(&rc), 2);
-  anchored_.push_back({control, anchors, rc.left, rc.top, parent.right - rc.right,
-                       parent.bottom - rc.bottom});
+  a.left = rc.left;
+  a.top = rc.top;
+  a.right = parent.right - rc.right;
+  a.bottom = parent.bottom - rc.bottom;
 }
 
 void TWindow::ApplyAnchors() {
@@ -132,6 +226,65 @@ void TWindow::ApplyAnchors() {
     }
     ::SetWindowPos(a.hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
+}
+
+void TWindow::Resized() {
+  ApplyAnchors();
+  for (size_t i = 0; i < children_.size(); ++i)
+    if (children_[i].events.Resized) children_[i].events.Resized();
+}
+
+void TWindow::ChangeDpi(int dpi, const RECT& suggested) {
+  if (dpi <= 0 || relayingOut_) return;
+  const int oldDpi = dpi_;
+  if (dpi != oldDpi) {
+    // The controls go where a window made at the new DPI would have them: the
+    // window at its designed size, each control at its designed place, each
+    // font made anew; then the anchors are measured again, as at the start.
+    relayingOut_ = true;
+    // WM_SETREDRAW would make a hidden window (one in the tray) visible again.
+    const bool shown = ::IsWindowVisible(hwnd_) != FALSE;
+    if (shown) ::SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    dpi_ = dpi;
+    SIZE outer = OuterSize(designedSize_);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    std::deque<Font> oldFonts;
+    oldFonts.swap(fonts_);
+    const HFONT oldWindowFont = font_;
+    for (const Font& old : oldFonts) {
+      HFONT made = ProgramFont(old.spec);
+      if (old.handle.get() == oldWindowFont) font_ = made;
+    }
+    auto newFont = [&](HFONT old) -> HFONT {
+      for (size_t i = 0; i < oldFonts.size(); ++i)
+        if (oldFonts[i].handle.get() == old) return fonts_[i].handle.get();
+      return nullptr;
+    };
+    for (size_t i = 0; i < children_.size(); ++i) {
+      Child& child = children_[i];
+      if (!::IsWindow(child.hwnd)) continue;
+      if (!child.placement.InPixels) {
+        RECT rc = PixelRect(child.placement, dpi_);
+        ::SetWindowPos(child.hwnd, nullptr, rc.left, rc.top, rc.right - rc.left,
+                       rc.bottom - rc.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      HFONT had = reinterpret_cast<HFONT>(::SendMessageA(child.hwnd, WM_GETFONT, 0, 0));
+      if (HFONT font = newFont(had))
+        ::SendMessageA(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+      if (child.events.DpiChanged) child.events.DpiChanged(oldDpi, dpi_);
+    }
+    LoadIcons();
+    DpiChanged(oldDpi);
+    for (Anchored& a : anchored_) Measure(a);
+    relayingOut_ = false;
+    Resized();
+    if (shown) ::SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    // Every control has its new font now; the old ones go at the end of this block.
+  }
+  ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TWindow::Show() {
@@ -217,20 +370,25 @@ LRESULT TWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFONT:
       return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(font_.get());
+      return reinterpret_cast<LRESULT>(font_);
     case WM_SIZE:
-      if (wp != SIZE_MINIMIZED) {
-        ApplyAnchors();
-        for (size_t i = 0; i < children_.size(); ++i)
-          if (children_[i].second.Resized) children_[i].second.Resized();
-      }
+      if (wp != SIZE_MINIMIZED && !relayingOut_) Resized();
       return 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-      if (minW_ > 0) info->ptMinTrackSize = {minW_, minH_};
-      if (maxW_ > 0) info->ptMaxTrackSize = {maxW_, maxH_};
+      if (minSize_.cx > 0) {
+        SIZE minimum = OuterSize(minSize_);
+        info->ptMinTrackSize = {minimum.cx, minimum.cy};
+      }
+      if (maxSize_.cx > 0) {
+        SIZE maximum = OuterSize(maxSize_);
+        info->ptMaxTrackSize = {maximum.cx, maximum.cy};
+      }
       return 0;
     }
+    case WM_DPICHANGED:
+      ChangeDpi(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_CLOSE:
       if (modal_) {
         EndModal(mrCancel);

@@ -9,6 +9,13 @@
 // handlers the window binds to events all go through Handler, which runs them
 // guarded: an error that escapes a handler reaches ReportError, whatever the
 // event, and the program goes on.
+//
+// A window and its controls are designed for a 96-DPI screen (see Dpi.h) and
+// shown at the window's DPI: the window scales its designed size, its minimum
+// and maximum, its fonts and the place of every control. The map keeps each
+// control's designed place, so that a change of DPI (the window moved to a
+// monitor of another scale) lays the window out again as if it had been made at
+// the new DPI, and then takes the size Windows suggests.
 #pragma once
 
 #include <windows.h>
@@ -21,15 +28,30 @@
 #include <vector>
 
 #include "toolkit/Controls.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/Handle.h"
 
 namespace toolkit {
 
 enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
 
-// The program's font: "ＭＳ Ｐゴシック", 12 pixels, Shift-JIS; where that face is
+// A font of the program as designed: its height in pixels at 96 DPI.
+struct TFontSpec {
+  int Height = 12;
+  bool Bold = false;
+  bool Underline = false;
+  bool operator==(const TFontSpec& o) const {
+    return Height == o.Height && Bold == o.Bold && Underline == o.Underline;
+  }
+};
+
+// The program's font at a DPI: "ＭＳ Ｐゴシック", Shift-JIS; where that face is
 // missing, the system's own user-interface font.
-FontHandle CreateProgramFont(int height = 12, bool bold = false, bool underline = false);
+FontHandle CreateProgramFont(const TFontSpec& spec = {}, int dpi = kDesignDpi);
+
+// The DPI the controls of a window are laid out for: its program window's, or
+// the window's own when it belongs to no window of the program.
+int DpiOf(HWND window);
 
 class TWindow {
 public:
@@ -43,10 +65,11 @@ public:
   // The TWindow at the top of a window's ancestors (through containers), or null
   // when that is not a window of the program's own.
   static TWindow* Of(HWND hwnd);
-  // Enters a child in the map: its commands and notifications reach `events`, and
-  // Resized runs after every change of this window's size. The entry lasts as long
-  // as the window; binding the same child again replaces it.
-  void Bind(HWND child, TChildEvents events);
+  // Enters a child in the map: its commands and notifications reach `events`,
+  // Resized runs after every change of this window's size, and `placement` (its
+  // designed place, see TControlArgs) is where a change of DPI puts it again. The
+  // entry lasts as long as the window; binding the same child again replaces it.
+  void Bind(HWND child, TChildEvents events, const TControlArgs& placement);
 
   // Shows an error that escaped a handler; the default is the error box over
   // this window.
@@ -86,21 +109,42 @@ public:
     return Handler([self, method](Params... params) -> R { return (self->*method)(params...); });
   }
 
-  // Registers the class on first use and creates the window, hidden. The size is
-  // the outer size, as designed.
+  // Registers the class on first use and creates the window, hidden, at its
+  // designed place. The size is the designed outer size at 96 DPI: at another DPI
+  // the client area is scaled and the frame is the one Windows draws at that DPI.
   bool CreateTopLevel(const char* className, const std::string& caption, DWORD style,
                       DWORD exStyle, int left, int top, int width, int height, HWND owner,
                       HICON icon = nullptr);
-  // The font of the window, given to every child made with CreateChild afterwards
-  // and kept until the window and its children are gone.
-  void SetFont(FontHandle font);
+
+  // --- Display scaling ---
+  int Dpi() const { return dpi_; }
+  // A designed length at the window's DPI.
+  int Scale(int designed) const { return ScaleToDpi(designed, dpi_); }
+  // The font of a spec at the window's DPI, made on first use and kept as long as
+  // the window. A change of DPI makes each anew and gives it to every control that
+  // had the old one.
+  HFONT ProgramFont(const TFontSpec& spec = {});
+  // The window's own font, given to every child made with CreateChild afterwards.
+  void SetProgramFont(const TFontSpec& spec = {});
+  // The window's small and large icons from an icon resource of the executable,
+  // at the sizes the window's DPI asks for, and loaded again at a change of DPI.
+  // The system's application icon stands in where the executable carries no such
+  // icon (the test programs).
+  void SetIcons(LPCSTR resource);
+  // Keeps the window wholly inside the work area of its monitor (see Placement.h),
+  // at its minimum size at the least.
+  void KeepInWorkArea();
 
   // Records the control's distances to the edges of its parent's client area now,
   // and keeps the anchored ones when the window is resized. Controls are moved in
   // the order they were anchored: anchor a container before what it contains.
+  // Anchoring a control again measures it again, in its first place in the order.
   void Anchor(HWND control, unsigned anchors);
-  void SetMinSize(int width, int height) { minW_ = width; minH_ = height; }
-  void SetMaxSize(int width, int height) { maxW_ = width; maxH_ = height; }
+  // The size limits, as the designed outer size at 96 DPI (see CreateTopLevel).
+  void SetMinSize(int width, int height) { minSize_ = {width, height}; }
+  void SetMaxSize(int width, int height) { maxSize_ = {width, height}; }
+  // A designed outer size at the window's DPI.
+  SIZE OuterSize(SIZE designed) const;
 
   void Show();
   void Hide();
@@ -120,6 +164,10 @@ protected:
   // modal run by the close box.
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return ::DefWindowProcA(hwnd_, msg, wp, lp); }
+  // After a change of DPI has laid the controls out again, before the window takes
+  // its new size: what the window holds beyond its controls and fonts (images,
+  // say) is made for the new DPI here.
+  virtual void DpiChanged(int oldDpi) {}
 
 private:
   struct Anchored {
@@ -127,18 +175,40 @@ private:
     unsigned anchors;
     int left, top, right, bottom;  // distances to the parent's client edges
   };
+  struct Child {
+    HWND hwnd;
+    TChildEvents events;
+    TControlArgs placement;
+  };
+  struct Font {
+    TFontSpec spec;
+    FontHandle handle;
+  };
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static void Measure(Anchored& a);
   void ApplyAnchors();
+  // The anchors, then each control's own answer to the new size.
+  void Resized();
+  void ChangeDpi(int dpi, const RECT& suggested);
+  void LoadIcons();
   const TChildEvents* EventsOf(HWND child) const;
 
   HWND hwnd_ = nullptr;
-  FontHandle font_;
+  int dpi_ = kDesignDpi;
+  SIZE designedSize_ = {0, 0};  // the outer size at 96 DPI
+  // Every font the window made, each for its spec at the window's DPI; the window
+  // gives them back when it goes, after its children.
+  std::deque<Font> fonts_;
+  HFONT font_ = nullptr;  // the window's own, one of fonts_
+  LPCSTR iconResource_ = nullptr;
+  IconHandle smallIcon_, largeIcon_;
   std::vector<Anchored> anchored_;
   // The map of children, in the order they were made: a window holds a few dozen
   // controls at most, so a look along the list is as quick as any map. A deque,
   // so that a handler may make a control while its own entry runs.
-  std::deque<std::pair<HWND, TChildEvents>> children_;
-  int minW_ = 0, minH_ = 0, maxW_ = 0, maxH_ = 0;
+  std::deque<Child> children_;
+  SIZE minSize_ = {0, 0}, maxSize_ = {0, 0};  // designed, at 96 DPI
+  bool relayingOut_ = false;  // a change of DPI moves the controls itself
   bool modal_ = false;
   int modalResult_ = mrNone;
 };

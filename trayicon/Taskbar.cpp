@@ -62,9 +62,11 @@ HICON TTrayIcon::GetCurrentIcon() {
   if (resourceIconList_.Count() == 0 || resourceIconID_ < 0) return Application().Icon();
   // The index may stand beyond the list's end while the form is still loading.
   int32_t index = ResourceIconID();
+  // The notification area shows small icons of the system's DPI.
+  const int size = ::GetSystemMetrics(SM_CXSMICON);
   HICON frame = static_cast<HICON>(::LoadImageA(Application().Instance(),
                                                 resourceIconList_[index].c_str(), IMAGE_ICON,
-                                                16, 16, LR_SHARED));
+                                                size, size, LR_SHARED));
   if (!animationIcon_) animationIcon_ = std::make_unique<toolkit::TIcon>();
   animationIcon_->SetHandle(frame, toolkit::TIcon::Ownership::Shared);
   return animationIcon_->Handle();

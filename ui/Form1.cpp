@@ -15,23 +15,42 @@ constexpr char kClassName[] = "TForm1";
 constexpr unsigned kAllSides =
     toolkit::akLeft | toolkit::akTop | toolkit::akRight | toolkit::akBottom;
 
-// The tray icon gets a copy of its own, which it destroys; the window's icons are
-// the system's shared ones and are never destroyed.
+// The tray icon gets a copy of its own, which it destroys; the window class's
+// icon is the system's shared one and is never destroyed.
 HICON LoadProgramIcon(int size, bool shared = false) {
   return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VANTRY),
                                          IMAGE_ICON, size, size, shared ? LR_SHARED : 0));
 }
 
-HICON LoadFallbackIcon() {
-  HICON icon = static_cast<HICON>(::LoadImageA(
-      ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_GENERIC), IMAGE_ICON, 16, 16, 0));
-  // A program built without the resources (a test) still needs an image 0.
-  return icon ? icon : ::CopyIcon(::LoadIconA(nullptr, IDI_APPLICATION));
+HICON LoadFallbackIcon(int size) {
+  HANDLE icon = ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_GENERIC),
+                             IMAGE_ICON, size, size, 0);
+  // A program built without the resources (a test) still needs an image 0: the
+  // system's application icon (IDI_APPLICATION), at the size asked for.
+  if (!icon) icon = ::LoadImageA(nullptr, MAKEINTRESOURCEA(32512), IMAGE_ICON, size, size, 0);
+  return static_cast<HICON>(icon);
 }
+
+// The row of buttons above the tabs, in designed pixels: places of a button's
+// width, one step apart from the left. A control added to the row takes the
+// next free places (an edit as wide as two buttons: InButtonRow(5, 2, "")), or
+// is anchored to the right edge; like every row of the layout, it is scaled to
+// the window's DPI with the rest. A label beside it is made with
+// toolkit::CreateLabel, which sizes it to its text in the scaled font (and
+// toolkit::FitLabelToText sizes it again after its text changes).
+toolkit::TControlArgs InButtonRow(int place, int places, const char* caption) {
+  constexpr int kLeft = 16, kTop = 8, kWidth = 77, kHeight = 25, kStep = 84;
+  return {kLeft + kStep * place, kTop, kWidth + kStep * (places - 1), kHeight, caption};
+}
+
+// The size of the icons of the rows. The notification area asks for the small
+// icons of the system's DPI, the lists for those of their window's.
+int SmallIconSize(int dpi) { return toolkit::SystemMetricForDpi(SM_CXSMICON, dpi); }
 
 }  // namespace
 
-TForm1::TForm1(std::string folder) : folder_(std::move(folder)), Image2(LoadFallbackIcon()) {
+TForm1::TForm1(std::string folder)
+    : Image2(LoadFallbackIcon(SmallIconSize(toolkit::kDesignDpi))), folder_(std::move(folder)) {
   // The headings in the order of each table's column enum (monitor/Tables.h).
   ListView1.Columns = {{"ファイル名", 150}, {"フルパス", 0, true}, {"更新日時", 120}, {"", 16}};
   ListView2.Columns = {{"ファイル名", 130}, {"フルパス", 300},     {"更新日時", 120},
@@ -49,7 +68,7 @@ TForm1::TForm1(std::string folder) : folder_(std::move(folder)), Image2(LoadFall
   // nothing reaches the shell until FormCreate puts the icon up.
   BeginLoading();
   toolkit::TIcon icon;
-  icon.SetHandle(LoadProgramIcon(16));
+  icon.SetHandle(LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
   if (!icon.Empty()) TrayIcon1.SetIcon(&icon);
   TrayIcon1.SetTipHelp("VTY");
   TrayIcon1.SetVisible(false);
@@ -91,29 +110,45 @@ void TForm1::BuildMenus() {
 
 bool TForm1::CreateWindowed() {
   HWND owner = nullptr;
+  // Designed for a 96-DPI screen; the window scales itself to its monitor's DPI.
   if (!CreateTopLevel(kClassName, "Vantry", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                       WS_EX_CONTROLPARENT, 249, 129, 790, 465, owner, LoadProgramIcon(32, true)))
     return false;
-  ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(LoadProgramIcon(16, true)));
-  SetFont(toolkit::CreateProgramFont());
+  SetIcons(MAKEINTRESOURCEA(IDI_VANTRY));
+  SetProgramFont();
   SetMinSize(580, 275);
+  MakeRowIcons();
   CreateControls();
+  // The designed place overhangs a 1024-pixel screen, and a scaled window a
+  // larger one.
+  KeepInWorkArea();
   return true;
 }
+
+void TForm1::MakeRowIcons() {
+  const int size = SmallIconSize(Dpi());
+  Image2.reset(LoadFallbackIcon(size));
+  // The rows' icons are kept, scaled, until the next look at the processes; the
+  // fallback, image 0, is drawn for the size.
+  ImageList1.SetImageSize(size);
+  ImageList1.ReplaceIcon(0, Image2.get());
+  ListView1.SetImageList(ImageList1.Handle());
+}
+
+void TForm1::DpiChanged(int) { MakeRowIcons(); }
 
 void TForm1::CreateControls() {
   HWND h = Handle();
   // One row per control, in the keyboard order: Button1, Button2, Button3,
   // PageControl1, Button4, Button5. A control follows the edges its row names
   // (the pages follow the tab control's), and answers its messages itself.
-  Button1.Create(h, {16, 8, 77, 25, "プロセス取得"}, Handler(&TForm1::Button1Click));
-  Button2.Create(h, {100, 8, 77, 25, "比較"}, Handler(&TForm1::Button2Click));
-  Button3.Create(h, {268, 8, 77, 25, "アイコン化"}, Handler(&TForm1::Button3Click));
+  Button1.Create(h, InButtonRow(0, 1, "プロセス取得"), Handler(&TForm1::Button1Click));
+  Button2.Create(h, InButtonRow(1, 1, "比較"), Handler(&TForm1::Button2Click));
+  Button3.Create(h, InButtonRow(3, 1, "アイコン化"), Handler(&TForm1::Button3Click));
   PageControl1.Create(h, {8, 44, 769, 383, "", 0, 0, 0, kAllSides},
                       {"現在のプロセス", "プロセスリスト", "ログ", "設定"});
-  Button4.Create(h, {184, 8, 77, 25, "削除確認"}, Handler(&TForm1::Button4Click));
-  Button5.Create(h, {352, 8, 77, 25, "ソフト情報"}, Handler(&TForm1::Button5Click));
+  Button4.Create(h, InButtonRow(2, 1, "削除確認"), Handler(&TForm1::Button4Click));
+  Button5.Create(h, InButtonRow(4, 1, "ソフト情報"), Handler(&TForm1::Button5Click));
 
   const toolkit::TControlArgs wholePage{0, 0, 758, 353, "", 0, 0, 0, kAllSides};
   ListView1.Create(PageControl1.Page(0), wholePage, true);
@@ -133,18 +168,20 @@ void TForm1::CreateControls() {
 void TForm1::CreateSettingsPage(HWND page) {
   using toolkit::CreateChild;
   // Group boxes in the keyboard order of the page, each followed by its contents;
-  // the contents' positions are the box's plus their own inside it.
+  // the contents' positions are the box's plus their own inside it. The labels
+  // take the size of their text, and the numeric boxes the width of their
+  // longest value, in the font they show.
   CreateChild(page, "BUTTON", {8, 8, 161, 65, "起動設定"}, BS_GROUPBOX);
   CheckBox3.Create(page, {16, 24, 145, 17, "タスクトレイに起動する"});
   CheckBox4.Create(page, {16, 48, 149, 17, "スタートアップに登録する"},
                    Handler(&TForm1::CheckBox4Click));
 
   CreateChild(page, "BUTTON", {172, 8, 149, 65, "プロセスの取得間隔"}, BS_GROUPBOX);
-  CreateChild(page, "STATIC", {181, 37, 90, 12, "取得間隔（秒）"}, SS_LEFT);
+  toolkit::CreateLabel(page, {181, 37, 90, 12, "取得間隔（秒）"});
   SpinEdit1.Create(page, {276, 32, 41, 21});
 
   CreateChild(page, "BUTTON", {172, 76, 149, 65, "ログ"}, BS_GROUPBOX);
-  CreateChild(page, "STATIC", {180, 104, 94, 12, "ログの最大保存数"}, SS_LEFT);
+  toolkit::CreateLabel(page, {180, 104, 94, 12, "ログの最大保存数"});
   SpinEdit2.Create(page, {276, 100, 41, 21});
 
   CreateChild(page, "BUTTON", {8, 76, 161, 65, "比較設定"}, BS_GROUPBOX);

@@ -135,9 +135,12 @@ public:
 
 protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void DpiChanged(int oldDpi) override;
 
 private:
   void CreateControls();
+  // The fallback icon and the rows' image list at the window's DPI.
+  void MakeRowIcons();
   void CreateSettingsPage(HWND page);
   void BuildMenus();
   void EnterHiddenState();

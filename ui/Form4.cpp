@@ -26,17 +26,19 @@ HICON ProgramClassIcon() {
 TForm4::TForm4(HWND owner) {
   CreateTopLevel(kClassName, "Form4", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
                  WS_EX_CONTROLPARENT, 465, 101, 240, 330, owner, ProgramClassIcon());
+  SetIcons(MAKEINTRESOURCEA(IDI_VANTRY));
   SetMinSize(240, 330);
   SetMaxSize(240, 330);
-  SetFont(toolkit::CreateProgramFont());
+  SetProgramFont();
 
   // The label names no control, so '&' and the like are shown as they stand.
-  toolkit::CreateChild(Handle(), "STATIC", kLabel1, SS_LEFT | SS_NOPREFIX);
+  toolkit::CreateLabel(Handle(), kLabel1, SS_LEFT | SS_NOPREFIX);
   ShellTreeView1.OnEditing = Handler(&TForm4::ShellTreeView1Editing);
   ShellTreeView1.Create(Handle(), kShellTreeView1);
   Button1.Create(Handle(), kButton1, Handler(&TForm4::Button1Click));
   Button2.Create(Handle(), kButton2, Handler(&TForm4::Button2Click));
   focus_ = ShellTreeView1.Handle();
+  KeepInWorkArea();
 }
 
 void TForm4::Button1Click() {

@@ -8,7 +8,7 @@ namespace ui {
 namespace {
 
 // Labels take the size of their text at the designed position, so a substitute
-// for "ＭＳ Ｐゴシック" that runs wider never clips them.
+// for "ＭＳ Ｐゴシック" that runs wider, or a scaled font, never clips them.
 const toolkit::TControlArgs kImage1{24, 12, 49, 49};
 const toolkit::TControlArgs kLabel1{96, 16, 139, 19, "Vantry"};
 const toolkit::TControlArgs kLabel2{96, 44, 45, 12, "Ver1.20"};
@@ -25,71 +25,66 @@ constexpr int kClientHeight = 168;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-void FitToText(HWND label) {
-  char text[256] = {};
-  ::GetWindowTextA(label, text, sizeof text);
-  toolkit::WindowDC dc(label);
-  HFONT font = reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0));
-  HGDIOBJ old = ::SelectObject(dc.get(), font);
-  RECT rc = {0, 0, 0, 0};
-  ::DrawTextA(dc.get(), text, -1, &rc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-  ::SelectObject(dc.get(), old);
-  ::SetWindowPos(label, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// The program's icon at 48 pixels; the system's application icon when the
-// executable carries none (the test programs).
-HICON LoadLargeProgramIcon() {
+// The program's icon at the size of the picture (48 pixels as designed); the
+// system's application icon when the executable carries none (the test programs).
+HICON LoadLargeProgramIcon(int size) {
   HANDLE icon = ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VANTRY),
-                             IMAGE_ICON, 48, 48, 0);
+                             IMAGE_ICON, size, size, 0);
   // 32512 is the system's application icon (IDI_APPLICATION, OIC_SAMPLE); loaded
   // without LR_SHARED, at the asked size, and owned like the program's own.
-  if (!icon) icon = ::LoadImageA(nullptr, MAKEINTRESOURCEA(32512), IMAGE_ICON, 48, 48, 0);
+  if (!icon) icon = ::LoadImageA(nullptr, MAKEINTRESOURCEA(32512), IMAGE_ICON, size, size, 0);
   return static_cast<HICON>(icon);
 }
 
 }  // namespace
 
 TOKBottomDlg::TOKBottomDlg(HWND owner) {
-  RECT outer = {0, 0, kClientWidth, kClientHeight};
-  ::AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-  int width = outer.right - outer.left;
-  int height = outer.bottom - outer.top;
-  int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  CreateTopLevel(kClassName, "バージョン", kStyle, kExStyle, left, top, width, height, owner);
-  SetFont(toolkit::CreateProgramFont());
-  titleFont_ = toolkit::CreateProgramFont(19, true);
-  versionFont_ = toolkit::CreateProgramFont(12, true);
-  linkFont_ = toolkit::CreateProgramFont(12, false, true);
+  // The designed outer size: the client area in the frame of a 96-DPI screen.
+  RECT frame = toolkit::FrameForDpi(kStyle, kExStyle, toolkit::kDesignDpi);
+  CreateTopLevel(kClassName, "バージョン", kStyle, kExStyle, 0, 0,
+                 kClientWidth + frame.right - frame.left, kClientHeight + frame.bottom - frame.top,
+                 owner);
+  SetProgramFont();
 
-  icon_.reset(LoadLargeProgramIcon());
   Image1 = toolkit::CreateChild(Handle(), "STATIC", kImage1, SS_ICON | SS_CENTERIMAGE);
-  ::SendMessageA(Image1, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon_.get()));
-
-  Label1 = CreateLabel(kLabel1, titleFont_.get());
-  Label2 = CreateLabel(kLabel2, versionFont_.get());
-  Label3 = CreateLabel(kLabel3, nullptr);
-  Label4 = CreateLabel(kLabel4, nullptr);
+  ShowIcon();
+  Label1 = CreateLabel(kLabel1, {19, true});
+  Label2 = CreateLabel(kLabel2, {12, true});
+  Label3 = CreateLabel(kLabel3);
+  Label4 = CreateLabel(kLabel4);
   // SS_NOTIFY makes the label answer the pointer: it reports clicks and is asked
   // for its cursor.
-  Label5 = CreateLabel(kLabel5, linkFont_.get(), SS_NOTIFY,
+  Label5 = CreateLabel(kLabel5, {12, false, true}, SS_NOTIFY,
                        {[click = Handler(&TOKBottomDlg::Label5Click)](WORD code) {
                          if (code == STN_CLICKED) click();
                        }});
 
   OKBtn.Create(Handle(), kOKBtn, Handler(&TOKBottomDlg::OKBtnClick));
+
+  // In the middle of the screen, at the size of its DPI.
+  RECT rc;
+  ::GetWindowRect(Handle(), &rc);
+  ::SetWindowPos(Handle(), nullptr, (::GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2,
+                 (::GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  KeepInWorkArea();
 }
 
-HWND TOKBottomDlg::CreateLabel(const toolkit::TControlArgs& args, HFONT font, DWORD style,
-                               toolkit::TChildEvents events) {
-  HWND label = toolkit::CreateChild(Handle(), "STATIC", args, SS_LEFT | SS_NOPREFIX | style,
-                                    std::move(events));
-  if (label && font) ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (label) FitToText(label);
-  return label;
+HWND TOKBottomDlg::CreateLabel(const toolkit::TControlArgs& args, const toolkit::TFontSpec& font,
+                               DWORD style, toolkit::TChildEvents events) {
+  return toolkit::CreateLabel(Handle(), args, SS_LEFT | SS_NOPREFIX | style, ProgramFont(font),
+                              std::move(events));
 }
+
+void TOKBottomDlg::ShowIcon() {
+  // The picture is as large as its static at the DPI, less the designed pixel;
+  // the static lets go of the old one before it is destroyed.
+  toolkit::IconHandle icon(LoadLargeProgramIcon(Scale(kImage1.Width - 1)));
+  ::SendMessageA(Image1, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon.get()));
+  icon_ = std::move(icon);
+}
+
+void TOKBottomDlg::DpiChanged(int) { ShowIcon(); }
 
 void TOKBottomDlg::Label5Click() {
   ShellOpen(Handle(), "Open", kHomePage, "", toolkit::WithTrailingBackslash(toolkit::ProgramFolder()), SW_SHOWDEFAULT);

@@ -34,15 +34,15 @@ public:
 
 protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void DpiChanged(int oldDpi) override;
 
 private:
-  HWND CreateLabel(const toolkit::TControlArgs& args, HFONT font, DWORD style = 0,
-                   toolkit::TChildEvents events = {});
+  HWND CreateLabel(const toolkit::TControlArgs& args, const toolkit::TFontSpec& font = {},
+                   DWORD style = 0, toolkit::TChildEvents events = {});
+  // The picture of Image1 at the window's DPI.
+  void ShowIcon();
 
-  toolkit::IconHandle icon_;         // the 48 × 48 picture of Image1
-  toolkit::FontHandle titleFont_;    // Label1
-  toolkit::FontHandle versionFont_;  // Label2
-  toolkit::FontHandle linkFont_;     // Label5
+  toolkit::IconHandle icon_;         // the picture of Image1, 48 × 48 as designed
   HWND Image1 = nullptr;
   HWND Label1 = nullptr;
   HWND Label2 = nullptr;

@@ -6,9 +6,13 @@
 #include <stdexcept>
 #include <utility>
 
+#include "toolkit/Window.h"
+
 namespace ui {
 
 namespace {
+
+constexpr int kIndent = 19;  // designed, for a 96-DPI screen
 
 std::wstring Widen(const std::string& text) {
   int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -69,12 +73,15 @@ HWND TShellTreeView::Create(HWND parent, const toolkit::TControlArgs& args) {
   events.Notify = [this](const NMHDR* header, LRESULT* result) {
     return HandleNotify(header, result);
   };
+  events.DpiChanged = [this](int, int newDpi) {
+    TreeView_SetIndent(hwnd_, toolkit::ScaleToDpi(kIndent, newDpi));
+  };
   hwnd_ = toolkit::CreateChild(parent, WC_TREEVIEWA, args,
                                WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS |
                                    TVS_SHOWSELALWAYS,
                                std::move(events));
   if (!hwnd_) return nullptr;
-  TreeView_SetIndent(hwnd_, 19);
+  TreeView_SetIndent(hwnd_, toolkit::ScaleToDpi(kIndent, toolkit::DpiOf(hwnd_)));
   TreeView_SetImageList(hwnd_, SystemSmallImages(desktopPidl.get()), TVSIL_NORMAL);
 
   root_ = InsertNode(TVI_ROOT, std::move(desktopPidl), true);

@@ -148,6 +148,32 @@ TEST(ListViewWindow, TheFillColumnTakesTheRestOfTheWidth) {
   EXPECT_EQ(rc.right - 100 - 16, ListView_GetColumnWidth(b.view.Handle(), 1));
 }
 
+// Rows that need the vertical scroll bar narrow the client area; the fill column
+// gives the width back, so no horizontal bar comes, and takes it again when the
+// bar goes. The other columns count as wide as the user made them.
+TEST(ListViewWindow, TheFillColumnFollowsTheVerticalScrollBar) {
+  BoundView b;
+  HWND list = b.view.Handle();
+  auto expectFits = [&](bool verticalBar) {
+    LONG style = ::GetWindowLongA(list, GWL_STYLE);
+    EXPECT_EQ(verticalBar, (style & WS_VSCROLL) != 0);
+    EXPECT_FALSE(style & WS_HSCROLL);
+    RECT rc;
+    ::GetClientRect(list, &rc);
+    EXPECT_EQ(rc.right, ListView_GetColumnWidth(list, 0) + ListView_GetColumnWidth(list, 1) +
+                            ListView_GetColumnWidth(list, 2));
+  };
+  for (int i = 0; i < 100; ++i) b.view.Add("row" + std::to_string(i));
+  expectFits(true);
+  b.view.Clear();
+  expectFits(false);
+  b.view.Add("one");
+  ListView_SetColumnWidth(list, 0, 150);
+  b.view.LayoutColumns();
+  expectFits(false);
+  EXPECT_EQ(150, ListView_GetColumnWidth(list, 0));
+}
+
 namespace {
 
 // What the view last asked of its parent for the second column while painting:

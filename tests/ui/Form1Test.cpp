@@ -116,11 +116,15 @@ TEST(DeletionCheckButton, AnnouncesOnlyTheDeletedCount) {
 
 // --- Layout ---
 
-TEST(MainWindow, OpensAtItsDesignedPlaceAndRefusesToShrinkBelowTheMinimum) {
+// The designed place (249, 129) would put the right edge, and the close box, at
+// 1039 on the tests' 1024x768 desktop: the window is moved in whole, not shrunk.
+TEST(MainWindow, OpensMovedInsideTheWorkAreaAtItsDesignedSizeAndRefusesToShrinkBelowTheMinimum) {
   Window w;
   RECT rc;
   ::GetWindowRect(w.form->Handle(), &rc);
-  EXPECT_EQ(249, rc.left);
+  RECT screen = testsupport::MonitorOf(w.form->Handle());
+  ASSERT_EQ(1024, screen.right - screen.left);
+  EXPECT_EQ(testsupport::WorkAreaOf(w.form->Handle()).right - 790, rc.left);
   EXPECT_EQ(129, rc.top);
   EXPECT_EQ(790, rc.right - rc.left);
   EXPECT_EQ(465, rc.bottom - rc.top);
