@@ -75,11 +75,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (form.ShowMainForm) form.Show();
 
   MSG msg;
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (::IsDialogMessageA(form.Handle(), &msg)) continue;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) toolkit::ServeMessage(msg);
   form.Hide();
   form.FormDestroy();
   return 0;

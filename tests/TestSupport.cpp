@@ -8,6 +8,7 @@
 #include "toolkit/AnsiText.h"
 #include "toolkit/FindFile.h"
 #include "toolkit/Paths.h"
+#include "toolkit/Window.h"
 
 namespace testsupport {
 
@@ -135,8 +136,7 @@ bool PumpMessages() {
       quit = true;
       continue;
     }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    toolkit::ServeMessage(msg);
   }
   return quit;
 }

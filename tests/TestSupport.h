@@ -59,7 +59,9 @@ void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local);
 void SetLocalWriteTime(const std::wstring& path, const SYSTEMTIME& local);
 SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int second);
 
-// Serves the messages waiting for this thread. A WM_QUIT among them is taken out
+// Serves the messages waiting for this thread as the program's message loop does
+// (toolkit::ServeMessage), so the keys a user types reach the windows the same
+// way. A WM_QUIT among them is taken out
 // of the queue, so that no later message loop ends for it; true when there was one.
 bool PumpMessages();
 // Serves this thread's messages until `done` holds; false when it still does not

@@ -1,5 +1,7 @@
 #include "toolkit/Application.h"
 
+#include "toolkit/Window.h"
+
 namespace toolkit {
 
 namespace {
@@ -67,8 +69,7 @@ void TApplication::ProcessMessages() {
       ::PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    ServeMessage(msg);
   }
 }
 

@@ -43,7 +43,8 @@ public:
   TNotifyEvent OnMinimize;
   TNotifyEvent OnRestore;
 
-  // Runs every message waiting for this thread, then returns.
+  // Serves every message waiting for this thread as the message loop does
+  // (ServeMessage), then returns.
   void ProcessMessages();
 
 private:

@@ -55,6 +55,9 @@ struct TChildEvents {
   // The window's DPI changed: the control stands at its designed place at the
   // new DPI with the new font it had; what it measured, it measures again.
   std::function<void(int oldDpi, int newDpi)> DpiChanged;
+  // WM_CONTEXTMENU of the control: a point of the screen, or (-1, -1) when the
+  // menu was asked for from the keyboard.
+  std::function<void(int x, int y)> ContextMenu;
 };
 
 // Creates a child control of a window class with the parent's font at its place

@@ -258,6 +258,37 @@ void TListView::MakeVisible(int row) {
   if (hwnd_ && index >= 0) ListView_EnsureVisible(hwnd_, index, TRUE);
 }
 
+void TListView::HandleContextMenu(int x, int y) {
+  if (!OnContextMenu || !hwnd_) return;
+  POINT at = {x, y};
+  if (x == -1 && y == -1) {
+    at = FocusedRowPoint();
+  } else {
+    // The headings have no menu; their clicks come here through the list.
+    RECT headings;
+    HWND header = ListView_GetHeader(hwnd_);
+    if (header && ::GetWindowRect(header, &headings) && ::PtInRect(&headings, at)) return;
+  }
+  OnContextMenu(at.x, at.y);
+}
+
+POINT TListView::FocusedRowPoint() {
+  // Below the first cell of the focused row, where the keyboard is; with no
+  // row focused, the top left of the rows, below the headings.
+  int index = IndexOf(marks_.focused >= 0 ? marks_.focused : marks_.selected);
+  POINT at = {0, 0};
+  RECT rc;
+  if (index >= 0) {
+    ListView_EnsureVisible(hwnd_, index, FALSE);
+    if (ListView_GetItemRect(hwnd_, index, &rc, LVIR_LABEL))
+      at = {std::max<LONG>(0, rc.left), rc.bottom};
+  } else if (HWND header = ListView_GetHeader(hwnd_); header && ::GetWindowRect(header, &rc)) {
+    at.y = rc.bottom - rc.top;
+  }
+  ::ClientToScreen(hwnd_, &at);
+  return at;
+}
+
 HWND TListView::Create(HWND parent, const TControlArgs& args, bool gridLines) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
                 LVS_SINGLESEL | LVS_SHOWSELALWAYS | args.Style;
@@ -277,6 +308,7 @@ HWND TListView::Create(HWND parent, const TControlArgs& args, bool gridLines) {
   };
   events.Resized = [this] { LayoutColumns(); };
   events.DpiChanged = [this](int oldDpi, int newDpi) { DpiChanged(oldDpi, newDpi); };
+  events.ContextMenu = [this](int x, int y) { HandleContextMenu(x, y); };
   AttachChild(hwnd_, args, std::move(events));
   DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
   if (gridLines) ex |= LVS_EX_GRIDLINES;
@@ -381,15 +413,6 @@ bool TListView::HandleNotify(const NMHDR* header, LRESULT* result) {
     case LVN_COLUMNCLICK: {
       auto* nm = reinterpret_cast<const NMLISTVIEW*>(header);
       if (OnColumnClick) OnColumnClick(nm->iSubItem);
-      *result = 0;
-      return true;
-    }
-    case NM_RCLICK: {
-      if (OnContextMenu) {
-        POINT pt;
-        ::GetCursorPos(&pt);
-        OnContextMenu(pt.x, pt.y);
-      }
       *result = 0;
       return true;
     }

@@ -70,7 +70,10 @@ class TListView {
 public:
   std::vector<TListColumn> Columns;
   std::function<void(int column)> OnColumnClick;
-  std::function<void(int x, int y)> OnContextMenu;  // screen coordinates
+  // The context menu is asked for at a point of the screen: where the user
+  // right-clicked, or under the focused row when it came from the keyboard
+  // (Shift+F10 or the menu key).
+  std::function<void(int x, int y)> OnContextMenu;
   // What makes a row the same row again once the rows were rebuilt (see Clear);
   // without it a rebuild loses the marks.
   std::function<std::string(int row)> RowIdentity;
@@ -125,16 +128,18 @@ public:
   int LastMadeVisible() const { return lastMadeVisible_; }
 
   // Window side. Creates an owner-data report view, its columns scaled to the
-  // window's DPI. In a window of the program's own, its notifications reach
-  // HandleNotify, and LayoutColumns follows every change of the window's size and
-  // DPI (see TWindow); another parent passes them on itself. LayoutColumns also
-  // follows every change of the number of rows, which may bring the vertical
-  // scroll bar or take it away.
+  // window's DPI. In a window of the program's own, its notifications and
+  // context-menu requests reach it, and LayoutColumns follows every change of
+  // the window's size and DPI (see TWindow); another parent passes the
+  // notifications on itself. LayoutColumns also follows every change of the
+  // number of rows, which may bring the vertical scroll bar or take it away.
   HWND Create(HWND parent, const TControlArgs& args, bool gridLines);
   HWND Handle() const { return hwnd_; }
   void SetImageList(HIMAGELIST images);
   void LayoutColumns();
   bool HandleNotify(const NMHDR* header, LRESULT* result);
+  // WM_CONTEXTMENU of the control, at a screen point or (-1, -1) from the keyboard.
+  void HandleContextMenu(int x, int y);
 
 private:
   // Rows tracked through a change by their index in items_: the marks, and the
@@ -178,6 +183,7 @@ private:
   void DpiChanged(int oldDpi, int newDpi);
   void ShowSelection();
   void SelectionChangedInWindow(int index, UINT oldState, UINT newState);
+  POINT FocusedRowPoint();
 
   std::vector<TListItem> items_;
   HWND hwnd_ = nullptr;

@@ -60,6 +60,28 @@ void TPageControl::SetActivePage(int index) {
     ::ShowWindow(pages_[i], static_cast<int>(i) == index ? SW_SHOW : SW_HIDE);
 }
 
+void TPageControl::SelectNextPage(bool forward) {
+  const int count = PageCount();
+  const int from = ActivePage();
+  if (!tab_ || count == 0 || from < 0) return;
+  const int to = (from + (forward ? 1 : count - 1)) % count;
+  HWND focus = ::GetFocus();
+  const bool focusInPage = focus && ::IsChild(Page(from), focus);
+  SetActivePage(to);
+  if (!focusInPage) return;
+  // A hidden control must not keep the keyboard: the first control of the new
+  // page takes it, or the tabs when the page has none.
+  HWND first = ::GetNextDlgTabItem(::GetAncestor(tab_, GA_ROOT), tab_, FALSE);
+  ::SetFocus(first && ::IsChild(Page(to), first) ? first : tab_);
+}
+
+bool TPageControl::HandleTabKeys(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || ::GetKeyState(VK_CONTROL) >= 0)
+    return false;
+  SelectNextPage(::GetKeyState(VK_SHIFT) >= 0);
+  return true;
+}
+
 RECT TPageControl::DisplayArea() const {
   RECT rc;
   ::GetClientRect(tab_, &rc);

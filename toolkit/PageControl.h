@@ -2,7 +2,8 @@
 // control's display area, a sibling right after it in the keyboard order; choosing
 // a tab shows its page and hides the others. The pages follow the edges the tab
 // control's row names, and are laid over the display area again whenever the
-// window's size or DPI changes.
+// window's size or DPI changes. Ctrl+Tab and Ctrl+Shift+Tab choose the next and
+// the previous page from anywhere in the window, as in every tabbed window.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +26,12 @@ public:
 
   int ActivePage() const;
   void SetActivePage(int index);
+  // The page after the active one (or before it), round the end; the keyboard
+  // goes along into the new page when it was in the old one.
+  void SelectNextPage(bool forward);
+  // Ctrl+Tab and Ctrl+Shift+Tab, for the window's PreTranslateMessage; true when
+  // the message was one of them.
+  bool HandleTabKeys(const MSG& msg);
   // Lays the pages over the display area again and opens the tab control there
   // (after the tab control was resized).
   void LayoutPages();

@@ -8,7 +8,7 @@ const char kClassName[] = "VantryPopupOwner";
 
 }  // namespace
 
-void TPopupMenu::Popup(int x, int y) {
+void TPopupMenu::Popup(int x, int y, HWND window) {
   if (OnPopup) OnPopup(this);
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
   if (!window_) {
@@ -36,6 +36,13 @@ void TPopupMenu::Popup(int x, int y) {
     // Command ids start at 1: 0 would be "nothing chosen".
     ::AppendMenuA(menu.get(), flags, i + 1, item.Caption.c_str());
     if (item.Default) ::SetMenuDefaultItem(menu.get(), static_cast<UINT>(i + 1), FALSE);
+  }
+  if (window) {
+    UINT id = static_cast<UINT>(::TrackPopupMenu(
+        menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0,
+        window, nullptr));
+    if (id != 0) ::PostMessageA(window_.get(), WM_COMMAND, id, 0);
+    return;
   }
   // A menu closes on a click elsewhere only when its owner is the foreground
   // window, and (for a menu of a notification-area icon) when the owner gets a

@@ -314,9 +314,7 @@ int TWindow::ShowModal() {
       modalResult_ = mrCancel;
       break;
     }
-    if (::IsDialogMessageA(hwnd_, &msg)) continue;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    ServeMessage(msg);
   }
   modal_ = false;
   // Enable the owner before hiding, so that activation goes back to it.
@@ -351,8 +349,33 @@ LRESULT CALLBACK TWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
   return result;
 }
 
+bool TWindow::PreTranslateMessage(const MSG&) { return false; }
+
+void TWindow::RestoreFocus() {
+  HWND target = focus_;
+  if (!target || !::IsChild(hwnd_, target) || !::IsWindowVisible(target) ||
+      !::IsWindowEnabled(target))
+    target = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  if (target) ::SetFocus(target);
+}
+
 LRESULT TWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_ACTIVATE:
+      // Left: the focus is still on the control the user was in. Back: the
+      // default would give the keyboard to the window itself, where no key does
+      // anything.
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(hwnd_, focus)) focus_ = focus;
+      } else if (!HIWORD(wp)) {
+        RestoreFocus();
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
     case WM_COMMAND:
       // A command without a control (a menu's, an accelerator's) is no child's.
       if (const TChildEvents* events = EventsOf(reinterpret_cast<HWND>(lp))) {
@@ -367,6 +390,15 @@ LRESULT TWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (events && events->Notify && events->Notify(header, &result)) return result;
       break;
     }
+    case WM_CONTEXTMENU:
+      // The control the menu is for, whichever of its ancestors passed it on.
+      if (const TChildEvents* events = EventsOf(reinterpret_cast<HWND>(wp))) {
+        if (events->ContextMenu) {
+          events->ContextMenu(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+          return 0;
+        }
+      }
+      break;
     case WM_SETFONT:
       return 0;
     case WM_GETFONT:
@@ -421,6 +453,15 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
+
+void ServeMessage(MSG& msg) {
+  if (TWindow* window = TWindow::Of(msg.hwnd)) {
+    if (window->PreTranslateMessage(msg)) return;
+    if (::IsDialogMessageA(window->Handle(), &msg)) return;
+  }
+  ::TranslateMessage(&msg);
+  ::DispatchMessageA(&msg);
+}
 
 HWND CreateContainer(HWND parent, const TControlArgs& args) {
   static const char kClass[] = "VantryContainer";

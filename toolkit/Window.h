@@ -16,6 +16,14 @@
 // control's designed place, so that a change of DPI (the window moved to a
 // monitor of another scale) lays the window out again as if it had been made at
 // the new DPI, and then takes the size Windows suggests.
+//
+// The keyboard belongs to a control, never to the window itself: a window
+// notes which of its controls had the focus when it was left (for a box of its
+// own, a menu of another window, the tray) and gives the focus back to it when
+// it is active again, as a dialog does. Every message loop of the program
+// serves its messages through ServeMessage, so the keys a window takes from any
+// of its controls (PreTranslateMessage) and the dialog manager's Tab and arrows
+// work alike in the main window, in a modal box and under a test.
 #pragma once
 
 #include <windows.h>
@@ -74,6 +82,12 @@ public:
   // Shows an error that escaped a handler; the default is the error box over
   // this window.
   virtual void ReportError(const std::string& message);
+
+  // Sees a message of the thread's loop meant for this window or any of its
+  // controls before the dialog manager does (a key the window takes whichever
+  // control has the focus); true when it took the message. The default takes
+  // none.
+  virtual bool PreTranslateMessage(const MSG& msg);
 
   // Runs code as every handler runs: an error that escapes it is reported and the
   // program goes on. Where the code gives a result, an error gives an empty one.
@@ -170,6 +184,10 @@ protected:
   virtual void DpiChanged(int oldDpi) {}
 
 private:
+  // Gives the keyboard back to the control that had it, or to the first control
+  // the Tab key reaches when that one is gone, hidden or disabled.
+  void RestoreFocus();
+
   struct Anchored {
     HWND hwnd;
     unsigned anchors;
@@ -211,7 +229,13 @@ private:
   bool relayingOut_ = false;  // a change of DPI moves the controls itself
   bool modal_ = false;
   int modalResult_ = mrNone;
+  HWND focus_ = nullptr;  // the control that had the keyboard when the window was left
 };
+
+// Serves one message of the thread's loop as every loop of the program does: the
+// window of the program's own it is meant for sees it first, then that window's
+// dialog manager; anything else is translated and dispatched.
+void ServeMessage(MSG& msg);
 
 // A plain child window that holds other controls (a page of a tab control, say)
 // and passes their commands and notifications on to the top-level window, whose

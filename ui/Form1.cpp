@@ -154,10 +154,10 @@ void TForm1::CreateControls() {
   ListView1.Create(PageControl1.Page(0), wholePage, true);
   ListView1.SetImageList(ImageList1.Handle());
   ListView1.OnColumnClick = Handler(&TForm1::ListView1ColumnClick);
-  ListView1.OnContextMenu = Handler([this](int x, int y) { PopupMenu1.Popup(x, y); });
+  ListView1.OnContextMenu = Handler([this](int x, int y) { PopupMenu1.Popup(x, y, Handle()); });
   ListView2.Create(PageControl1.Page(1), wholePage, true);
   ListView2.OnColumnClick = Handler(&TForm1::ListView2ColumnClick);
-  ListView2.OnContextMenu = Handler([this](int x, int y) { PopupMenu2.Popup(x, y); });
+  ListView2.OnContextMenu = Handler([this](int x, int y) { PopupMenu2.Popup(x, y, Handle()); });
   ListView3.Create(PageControl1.Page(2), wholePage, true);
   CreateSettingsPage(PageControl1.Page(3));
 
@@ -219,3 +219,7 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TForm1::ReportError(const std::string& message) { Hooks.ShowError(Handle(), message); }
+
+bool TForm1::PreTranslateMessage(const MSG& msg) {
+  return PageControl1.HandleTabKeys(msg) || TWindow::PreTranslateMessage(msg);
+}

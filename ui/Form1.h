@@ -132,6 +132,7 @@ public:
   ui::TSystemHooks Hooks;
   // Shows an error's message in the error box of the hooks.
   void ReportError(const std::string& message) override;
+  bool PreTranslateMessage(const MSG& msg) override;
 
 protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;

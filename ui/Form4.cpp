@@ -37,7 +37,6 @@ TForm4::TForm4(HWND owner) {
   ShellTreeView1.Create(Handle(), kShellTreeView1);
   Button1.Create(Handle(), kButton1, Handler(&TForm4::Button1Click));
   Button2.Create(Handle(), kButton2, Handler(&TForm4::Button2Click));
-  focus_ = ShellTreeView1.Handle();
   KeepInWorkArea();
 }
 
@@ -49,22 +48,5 @@ void TForm4::Button1Click() {
 void TForm4::Button2Click() { EndModal(toolkit::mrCancel); }
 
 bool TForm4::ShellTreeView1Editing(HTREEITEM) { return false; }
-
-LRESULT TForm4::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_ACTIVATE:
-      // A plain window gives the keyboard to itself when activated; give it back to
-      // the control that had it, as a dialog does.
-      if (LOWORD(wp) == WA_INACTIVE) {
-        HWND focus = ::GetFocus();
-        if (focus && ::IsChild(Handle(), focus)) focus_ = focus;
-      } else if (focus_ && ::IsWindow(focus_)) {
-        ::SetFocus(focus_);
-        return 0;
-      }
-      break;
-  }
-  return TWindow::HandleMessage(msg, wp, lp);
-}
 
 }  // namespace ui

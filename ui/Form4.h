@@ -38,13 +38,9 @@ public:
   HWND Button1Handle() const { return Button1.Handle(); }
   HWND Button2Handle() const { return Button2.Handle(); }
 
-protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-
 private:
   toolkit::TButton Button1;
   toolkit::TButton Button2;
-  HWND focus_ = nullptr;  // the control that had the focus when the picker was left
 };
 
 }  // namespace ui

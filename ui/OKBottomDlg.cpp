@@ -108,13 +108,6 @@ LRESULT TOKBottomDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       }
       break;
-    case WM_ACTIVATE:
-      // The only control that takes the keyboard is the default button.
-      if (LOWORD(wp) != WA_INACTIVE && OKBtn.Handle()) {
-        ::SetFocus(OKBtn.Handle());
-        return 0;
-      }
-      break;
   }
   return TWindow::HandleMessage(msg, wp, lp);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "toolkit/Application.h"
+#include "toolkit/Handle.h"
 #include "toolkit/PopupMenu.h"
 
 using toolkit::TComponent;
@@ -33,4 +34,32 @@ TEST(PopupMenu, ChosenItemRunsAfterTheMenuHasReturned) {
   EXPECT_EQ(std::vector<std::string>{"popup"}, seen);  // nothing chosen runs inside Popup
   toolkit::Application().ProcessMessages();
   EXPECT_EQ((std::vector<std::string>{"popup", "close"}), seen);
+}
+
+// A context menu belongs to the window it was opened in: that window stays in
+// front and its control keeps the keyboard, and the chosen item still runs only
+// once Popup has returned.
+TEST(PopupMenu, AMenuOfAWindowLeavesTheKeyboardInItsControl) {
+  toolkit::WindowHandle window(::CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                                 50, 50, 300, 200, nullptr, nullptr, nullptr,
+                                                 nullptr));
+  HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20,
+                                window.get(), nullptr, nullptr, nullptr);
+  ::SetForegroundWindow(window.get());
+  ::SetFocus(edit);
+  TComponent form;
+  TPopupMenu menu(&form);
+  int chosen = 0;
+  menu.Items.push_back({"開く", [&](TComponent*) { ++chosen; }});
+  menu.OnPopup = [&](TComponent*) {
+    ::PostMessageA(window.get(), WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageA(window.get(), WM_KEYDOWN, VK_RETURN, 0);
+  };
+  menu.Popup(100, 100, window.get());
+  EXPECT_EQ(0, chosen);
+  EXPECT_EQ(edit, ::GetFocus());
+  EXPECT_EQ(window.get(), ::GetForegroundWindow());
+  toolkit::Application().ProcessMessages();
+  EXPECT_EQ(1, chosen);
+  EXPECT_EQ(edit, ::GetFocus());
 }

@@ -1,12 +1,16 @@
 // The main window under Wine for the tests that drive it: a window on a folder
 // of its own with the notification area's shell replaced and every box it would
-// show captured, and what a user does to it: clicks posted to the control under
-// them, with the window in the foreground.
+// show captured, and what a user does to it. The keys go through the system's
+// input queue (SendInput), so they set the key states a handler reads and reach
+// the control that has the keyboard; the clicks are posted to the control under
+// them. Both need the window in the foreground, and the messages served by the
+// program's own loop step (testsupport::PumpMessages).
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +77,27 @@ struct MainWindow {
 // The row the control itself shows selected and the one it shows focused.
 inline int WindowSelected(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
 inline int WindowFocused(HWND list) { return ListView_GetNextItem(list, -1, LVNI_FOCUSED); }
+
+// Presses the keys in order and lets them go in the opposite order: {VK_SHIFT,
+// VK_F10} is Shift+F10.
+inline void TypeKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (WORD key : keys) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = key;
+    inputs.push_back(in);
+  }
+  for (auto it = keys.end(); it != keys.begin();) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = *--it;
+    in.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(in);
+  }
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  PumpFor(50);
+}
 
 // A click of the left or the right button on a row (made visible first), or on
 // the heading of a column. The list waits inside the press for the release, to
