@@ -2,6 +2,8 @@
 //   MainWindowDriver tab N      chooses tab N of the main window by the keyboard
 //   MainWindowDriver rclick N   right-clicks the list of tab N (opens its menu)
 //   MainWindowDriver escape     closes an open menu
+//   MainWindowDriver tray       minimises the window to the tray and opens it
+//                               again by a double click on the tray icon
 //   MainWindowDriver where      prints the window's place and size as WxH+X+Y,
 //                               the geometry a crop of the screen takes
 //   MainWindowDriver place X Y  moves the window to X,Y and prints it as `where`
@@ -70,6 +72,14 @@ int main(int argc, char** argv) {
     RECT rc;
     ::GetWindowRect(main, &rc);
     std::printf("%ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
+  } else if (std::strcmp(verb, "tray") == 0) {
+    ::PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ::Sleep(1500);
+    // The icon's messages go to its hidden window; the callback message is the
+    // one the program gives the shell for its icon (WM_USER + 200).
+    HWND icon = ::FindWindowA("TaskTrayHandle", nullptr);
+    if (!icon) return 4;
+    ::PostMessageA(icon, WM_USER + 200, 0, WM_LBUTTONDBLCLK);
   } else if (std::strcmp(verb, "escape") == 0) {
     keybd_event(VK_ESCAPE, 0, 0, 0);
     keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);

@@ -4,7 +4,8 @@
 # menus of the two lists, main-menu1.png and main-menu2.png; window-tab0.png ..
 # window-tab3.png are the tabs cut to the window alone. The program runs
 # from a folder of its own with a few settings and ignored folders, so every tab
-# has something to show.
+# has something to show. main-tray-tab3.png and window-tray-tab3.png show the
+# settings tab once more after a trip to the tray and back.
 #
 #   scripts/screenshot-main.sh [--dpi N]
 #
@@ -52,6 +53,11 @@ for tab in 0 1 2 3; do
   convert "$out/main-tab$tab.png" -crop "$geometry" +repage "$out/window-tab$tab.png"
   echo "screenshot: $out/main-tab$tab.png, $out/window-tab$tab.png"
 done
+wine "$out/MainWindowDriver.exe" tray
+sleep 2
+import -window root "$out/main-tray-tab3.png"
+convert "$out/main-tray-tab3.png" -crop "$geometry" +repage "$out/window-tray-tab3.png"
+echo "screenshot: $out/main-tray-tab3.png, $out/window-tray-tab3.png"
 for list in 0 1; do
   wine "$out/MainWindowDriver.exe" rclick "$list"
   sleep 1.5

@@ -463,6 +463,11 @@ void ServeMessage(MSG& msg) {
   ::DispatchMessageA(&msg);
 }
 
+void PaintUnderChildren(HWND container) {
+  LONG_PTR style = ::GetWindowLongPtrA(container, GWL_STYLE);
+  ::SetWindowLongPtrA(container, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CLIPCHILDREN));
+}
+
 HWND CreateContainer(HWND parent, const TControlArgs& args) {
   static const char kClass[] = "VantryContainer";
   HINSTANCE instance = ::GetModuleHandleA(nullptr);

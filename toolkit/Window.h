@@ -242,4 +242,11 @@ void ServeMessage(MSG& msg);
 // map finds the control that sent them.
 HWND CreateContainer(HWND parent, const TControlArgs& args);
 
+// Makes a container paint its background under its children too, as a dialog
+// does; for a container of group boxes, which draw their frame and caption only
+// and leave their inside to the parent: one that clips its children never paints
+// there, and the inside shows whatever the screen held before (after a trip to
+// the tray, Wine's fresh window surface: black).
+void PaintUnderChildren(HWND container);
+
 }  // namespace toolkit

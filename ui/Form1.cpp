@@ -167,6 +167,7 @@ void TForm1::CreateControls() {
 
 void TForm1::CreateSettingsPage(HWND page) {
   using toolkit::CreateChild;
+  toolkit::PaintUnderChildren(page);
   // Group boxes in the keyboard order of the page, each followed by its contents;
   // the contents' positions are the box's plus their own inside it. The labels
   // take the size of their text, and the numeric boxes the width of their
