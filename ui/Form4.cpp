@@ -34,13 +34,21 @@ TForm4::TForm4(HWND owner) {
   // The label names no control, so '&' and the like are shown as they stand.
   toolkit::CreateLabel(Handle(), kLabel1, SS_LEFT | SS_NOPREFIX);
   ShellTreeView1.OnEditing = Handler(&TForm4::ShellTreeView1Editing);
+  ShellTreeView1.OnChange = Handler(&TForm4::ShellTreeView1Change);
   ShellTreeView1.Create(Handle(), kShellTreeView1);
   Button1.Create(Handle(), kButton1, Handler(&TForm4::Button1Click));
   Button2.Create(Handle(), kButton2, Handler(&TForm4::Button2Click));
   KeepInWorkArea();
+  // The tree selected its root before OK was there to follow it.
+  ShellTreeView1Change(ShellTreeView1.Selected());
+}
+
+std::string TForm4::SelectedPath() const {
+  return ShellTreeView1.FolderPathOf(ShellTreeView1.Selected());
 }
 
 void TForm4::Button1Click() {
+  if (SelectedPath().empty()) return;
   Tag = kPickerConfirmed;
   EndModal(toolkit::mrOk);
 }
@@ -48,5 +56,10 @@ void TForm4::Button1Click() {
 void TForm4::Button2Click() { EndModal(toolkit::mrCancel); }
 
 bool TForm4::ShellTreeView1Editing(HTREEITEM) { return false; }
+
+void TForm4::ShellTreeView1Change(HTREEITEM node) {
+  if (Button1.Handle())
+    ::EnableWindow(Button1.Handle(), !ShellTreeView1.FolderPathOf(node).empty());
+}
 
 }  // namespace ui

@@ -1,6 +1,8 @@
 // The folder picker: a small modal window with the shell's folder tree, made once
 // at start and shown again for every use, so that the tree keeps its expanded
-// branches and its selection from one use to the next.
+// branches and its selection from one use to the next. Only a folder of the file
+// system can be chosen: OK is disabled while a node of the shell's namespace
+// without a path (the computer, the network) is selected.
 #pragma once
 
 #include <windows.h>
@@ -31,9 +33,12 @@ public:
   void Button2Click();  // キャンセル
   // Whether a node may be renamed in place: never, the tree only picks.
   bool ShellTreeView1Editing(HTREEITEM node);
+  // OK follows the selected node: enabled for a folder of the file system.
+  void ShellTreeView1Change(HTREEITEM node);
 
   bool Confirmed() const { return Tag == kPickerConfirmed; }
-  std::string SelectedPath() const { return ShellTreeView1.SelectedPath(); }
+  // The file-system path of the selected folder; empty when it has none.
+  std::string SelectedPath() const;
 
   HWND Button1Handle() const { return Button1.Handle(); }
   HWND Button2Handle() const { return Button2.Handle(); }

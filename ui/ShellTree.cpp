@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "toolkit/AnsiText.h"
 #include "toolkit/Window.h"
 
 namespace ui {
@@ -14,29 +15,13 @@ namespace {
 
 constexpr int kIndent = 19;  // designed, for a 96-DPI screen
 
-std::wstring Widen(const std::string& text) {
-  int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-  return wide;
-}
-
-std::string Narrow(const wchar_t* text) {
-  int n = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string narrow(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text, -1, &narrow[0], n, nullptr, nullptr);
-  narrow.resize(static_cast<size_t>(n - 1));
-  return narrow;
-}
-
 // A shell folder hands a name back in one of three forms; only the wide one is
 // memory of the caller's.
 std::string TakeStrRet(STRRET& name, LPCITEMIDLIST item) {
   switch (name.uType) {
     case STRRET_WSTR: {
       toolkit::TaskMemory<wchar_t> text(name.pOleStr);
-      return text ? Narrow(text.get()) : std::string();
+      return text ? toolkit::Narrow(text.get()) : std::string();
     }
     case STRRET_OFFSET:
       return reinterpret_cast<const char*>(item) + name.uOffset;
@@ -195,9 +180,21 @@ std::string TShellTreeView::PathOf(HTREEITEM node) const {
 
 std::string TShellTreeView::SelectedPath() const { return PathOf(Selected()); }
 
+std::string TShellTreeView::FolderPathOf(HTREEITEM node) const {
+  // The text that would be kept must itself name a folder on a drive or a share.
+  // A node of the namespace has a GUID-like parsing name that names no file, a
+  // .zip the shell browses as a folder names a file, and a name the code page
+  // cannot hold comes back with "?" in it.
+  std::string path = PathOf(node);
+  if (path.empty()) return {};
+  DWORD attributes = ::GetFileAttributesW(toolkit::Widen(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+  return path;
+}
+
 bool TShellTreeView::SelectPath(const std::string& path) {
   if (!desktop_ || !root_) return false;
-  std::wstring wide = Widen(path);
+  std::wstring wide = toolkit::Widen(path);
   toolkit::ItemIdList target;
   if (FAILED(desktop_->ParseDisplayName(hwnd_, nullptr, &wide[0], nullptr, target.put(),
                                         nullptr)) ||
@@ -254,6 +251,13 @@ bool TShellTreeView::HandleNotify(const NMHDR* header, LRESULT* result) {
       auto* nm = reinterpret_cast<const NMTVDISPINFOA*>(header);
       bool allowed = OnEditing ? OnEditing(nm->item.hItem) : true;
       *result = allowed ? FALSE : TRUE;
+      break;
+    }
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW: {
+      // Only the new item's handle is read; it sits alike in both forms.
+      auto* nm = reinterpret_cast<const NMTREEVIEWA*>(header);
+      if (OnChange) OnChange(nm->itemNew.hItem);
       break;
     }
     case NM_RCLICK:

@@ -25,6 +25,8 @@ public:
   // Asked when the user starts to rename a node in place; true lets the edit
   // begin. Without a handler renaming is allowed, as the control's own default.
   std::function<bool(HTREEITEM node)> OnEditing;
+  // The selection moved to another node.
+  std::function<void(HTREEITEM node)> OnChange;
 
   TShellTreeView() = default;
   TShellTreeView(const TShellTreeView&) = delete;
@@ -44,6 +46,11 @@ public:
   std::string SelectedPath() const;
   // The parsing name of a node's folder.
   std::string PathOf(HTREEITEM node) const;
+  // The file-system path of a node's folder; empty for a folder of the shell's
+  // namespace that has none (the computer, the network, the control panel),
+  // whose parsing name is a GUID-like text no program path contains, and for
+  // one whose path the code page cannot hold.
+  std::string FolderPathOf(HTREEITEM node) const;
   // Selects the folder of a parsing name, expanding the nodes above it as a user
   // would. False, selection untouched, when the tree does not lead there.
   bool SelectPath(const std::string& path);

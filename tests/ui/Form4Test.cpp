@@ -9,6 +9,7 @@
 
 #include "DialogDriver.h"
 #include "TestSupport.h"
+#include "toolkit/AnsiText.h"
 #include "ui/Form4.h"
 
 using testsupport::TDialogDriver;
@@ -139,6 +140,39 @@ TEST(FolderPickerTree, ADriveRootIsReachedThroughTheShell) {
   EXPECT_EQ("C:\\", picker.SelectedPath());
   EXPECT_FALSE(picker.ShellTreeView1.SelectPath("C:\\no such folder here"));
   EXPECT_EQ("C:\\", picker.SelectedPath());
+}
+
+// OK follows the selection: only a folder with a path in the file system can be
+// chosen, never a node of the shell's namespace that has none.
+TEST(FolderPicker, OkIsEnabledForFoldersOfTheFileSystemOnly) {
+  testsupport::TempDir dir;
+  TForm4 picker;
+  HWND ok = picker.Button1Handle();
+  EXPECT_TRUE(::IsWindowEnabled(ok));  // the desktop, a folder of the user's
+  ASSERT_TRUE(picker.ShellTreeView1.SelectPath("::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"));
+  EXPECT_EQ(0u, picker.ShellTreeView1.SelectedPath().find("::{"));  // its parsing name
+  EXPECT_EQ("", picker.SelectedPath());
+  EXPECT_FALSE(::IsWindowEnabled(ok));
+  picker.Button1Click();  // a click that reached it all the same chooses nothing
+  EXPECT_NE(ui::kPickerConfirmed, picker.Tag);
+  ASSERT_TRUE(picker.ShellTreeView1.SelectPath(dir.path()));
+  EXPECT_EQ(dir.path(), picker.SelectedPath());
+  EXPECT_TRUE(::IsWindowEnabled(ok));
+
+  // A folder whose name the code page cannot hold: its text would name no folder.
+  MakeFolder(dir.file("plain"));
+  ASSERT_TRUE(::CreateDirectoryW(toolkit::Widen(dir.file("caf")).append(L"\u00E9").c_str(),
+                                 nullptr));
+  HWND tree = picker.ShellTreeView1.Handle();
+  HTREEITEM node = TreeView_GetSelection(tree);
+  TreeView_Expand(tree, node, TVE_EXPAND);
+  std::vector<std::string> chosen;
+  for (HTREEITEM c = TreeView_GetChild(tree, node); c; c = TreeView_GetNextSibling(tree, c)) {
+    TreeView_SelectItem(tree, c);
+    chosen.push_back(picker.SelectedPath());
+    EXPECT_EQ(!chosen.back().empty(), ::IsWindowEnabled(ok) != FALSE);
+  }
+  EXPECT_EQ((std::vector<std::string>{"", dir.file("plain")}), chosen);
 }
 
 TEST(FolderPickerTree, RenamingANodeIsRefused) {

@@ -15,6 +15,9 @@ using ui::TForm4;
 
 namespace {
 
+// The computer: a node of the shell's namespace with no path of its own.
+constexpr char kComputer[] = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+
 std::string DesktopFolder() {
   char path[MAX_PATH] = {};
   ::SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path);
@@ -50,7 +53,7 @@ TEST(IgnoredFolderEntry, EndsInExactlyOneBackslash) {
   EXPECT_EQ("C:\\Program Files\\", ui::IgnoredFolderEntry("C:\\Program Files"));
   EXPECT_EQ("C:\\", ui::IgnoredFolderEntry("C:\\"));
   EXPECT_EQ("\\\\server\\share\\", ui::IgnoredFolderEntry("\\\\server\\share"));
-  // A folder outside the file system keeps the form it always had.
+  // Any text takes the backslash; the picker hands over file-system paths only.
   EXPECT_EQ("::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\",
             ui::IgnoredFolderEntry("::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"));
 }
@@ -140,14 +143,29 @@ TEST(IgnoredFolders, ThePickerKeepsItsSelectionBetweenUses) {
   EXPECT_EQ((std::vector<std::string>{entry, entry}), Captions(list));
 }
 
-TEST(IgnoredFolders, OkWithNoFolderSelectedAddsNothing) {
-  toolkit::TListView list;
+// OK is disabled while no folder of the file system is selected: with nothing
+// selected, and (the fault as it was met) with the computer node, whose GUID-like
+// parsing name was once stored as an ignored folder.
+TEST(IgnoredFolders, OkChoosesNothingWithoutAFolderOfTheFileSystem) {
   TForm4 picker;
-  AddWithPicker(list, picker, byOk, [&](HWND) {
-    HWND tree = picker.ShellTreeView1.Handle();
-    TreeView_SelectItem(tree, nullptr);
-    EXPECT_EQ(nullptr, TreeView_GetSelection(tree));
-  });
-  EXPECT_EQ(ui::kPickerConfirmed, picker.Tag);
-  EXPECT_TRUE(Captions(list).empty());
+  const std::vector<TDialogDriver::Step> selections = {
+      [&](HWND) { TreeView_SelectItem(picker.ShellTreeView1.Handle(), nullptr); },
+      [&](HWND) { ASSERT_TRUE(picker.ShellTreeView1.SelectPath(kComputer)); },
+  };
+  for (const TDialogDriver::Step& select : selections) {
+    toolkit::TListView list;
+    list.Add("C:\\Old\\");
+    TDialogDriver driver(TForm4::kClassName,
+                         {select, [&](HWND) { TDialogDriver::Click(picker.Button1Handle()); },
+                          [&](HWND w) {
+                            EXPECT_TRUE(::IsWindowVisible(w));  // OK did nothing
+                            EXPECT_FALSE(::IsWindowEnabled(picker.Button1Handle()));
+                            TDialogDriver::Click(picker.Button2Handle());
+                          }});
+    ui::AddIgnoredFolder(list, picker);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_FALSE(driver.LeftOpen());
+    EXPECT_FALSE(picker.Confirmed());
+    EXPECT_EQ((std::vector<std::string>{"C:\\Old\\"}), Captions(list));
+  }
 }
