@@ -18,6 +18,7 @@ struct TSoakProbe {
   std::FILE* log = nullptr;  // kept open for the run: opening it each time would count
   std::string stopPath;
   long cycle = 0;
+  DWORD tickStart = 0;
   bool closing = false;
 
   void Write(DWORD cycleMs) {
@@ -55,12 +56,14 @@ void InstallSoakProbe(TForm1& form) {
                "# cycle handles gdi user private_bytes added updated deleted current programs "
                "log cycle_ms\n");
   probe.Write(0);
-  std::function<void()> cycle = std::move(form.Timer1.OnTimer);
-  form.Timer1.OnTimer = [cycle] {
-    DWORD start = ::GetTickCount();
-    cycle();
-    probe.AfterCycle(::GetTickCount() - start);
+  // A cycle ends when its deletion check is applied, which may be a moment after
+  // the tick's handler returned.
+  std::function<void()> tick = std::move(form.Timer1.OnTimer);
+  form.Timer1.OnTimer = [tick] {
+    probe.tickStart = ::GetTickCount();
+    tick();
   };
+  form.OnCycleEnd = [] { probe.AfterCycle(::GetTickCount() - probe.tickStart); };
 }
 
 }  // namespace app

@@ -1,11 +1,17 @@
 // Times what one tick of the cycle timer costs while the program sits in the tray:
 // TForm1::Timer1Timer itself (snapshot, file times, comparison, and the deletion
-// check when it is on), on a real main window with a process list of the size the
-// user has, against the bare ToolHelp walk that every cycle begins with. Copies of
-// this program, started asleep, put some more processes on the machine so the
-// walk has something to walk.
+// check when it is on, until its findings are applied), on a real main window
+// with a process list of the size the user has, against the bare ToolHelp walk
+// that every cycle begins with; and beside each the way earlier versions did it
+// (bench/OldWays.h): the tick that emptied the image list and read file times by
+// directory search, and the deletion check that searched for every listed file on
+// the user-interface thread. Copies of this program, started asleep, put some
+// more processes on the machine so the walk has something to walk.
 //
-//   CycleBench [runs] [sleepers]      defaults: 20 runs, 30 sleeping copies
+//   CycleBench [runs] [sleepers] [spread]
+//       defaults: 20 runs, 30 sleeping copies; `spread` is a folder of 5,000
+//       folders of 20 programs each (scripts/bench.sh makes it), for a list of
+//       100,000 distinct programs; without it that list is left out
 //
 // Each time is the median of its runs. Lines that begin with "RESULT|" are for
 // scripts/bench.sh; the rest is for people.
@@ -20,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/OldWays.h"
 #include "bench/Sleepers.h"
 #include "bench/Timing.h"
 #include "monitor/FileFacts.h"
@@ -107,19 +114,104 @@ void FillProcessList(toolkit::TListView& list, int programs,
   }
 }
 
+// A process list of 100,000 distinct programs, 20 in each of the 5,000 folders
+// of `spread` (d0000\\p00.exe ...).
+void FillSpreadList(toolkit::TListView& list, const std::string& spread) {
+  toolkit::TListUpdate update(list);
+  list.Clear();
+  char name[48];
+  for (int i = 0; i < 100000; ++i) {
+    std::snprintf(name, sizeof name, "\\d%04d\\p%02d.exe", i / 20, i % 20);
+    list.Add(toolkit::TListItem::WithCells({{kProgramName, name + 7},
+                                            {kProgramPath, spread + name},
+                                            {kProgramAdded, "2023/5/6 7:08:10"},
+                                            {kProgramLastRun, "2024/6/7 8:09:10"}}));
+  }
+}
+
+// Serves this thread's messages until the window's deletion check, and what
+// waited for it, is done; the longest single message served is the longest the
+// window could not answer meanwhile.
+double FinishCheck(TForm1& form) {
+  double longest = 0;
+  while (form.DeletionCheck.Running()) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+      longest = std::max(longest, Milliseconds([&] { ::DispatchMessageA(&msg); }));
+  }
+  return longest;
+}
+
+// The tick as earlier versions ran it, without the deletion check.
+void OldTick(TForm1& form) {
+  form.ListView1.Clear();
+  form.ListBox1.Clear();
+  form.GetProcessesList();
+  monitor::ResetImageList(form.ImageList1, form.Image2.get());
+  bench::OldListFileProperty(form.Tables);
+  form.ListFileCompares();
+  form.DeletedCount = 0;
+}
+
+// One deletion check through the window ("削除確認"), until its findings are
+// applied. `uiMs` receives the longest the window's thread was busy with it.
+double NewCheck(TForm1& form, double* uiMs = nullptr) {
+  double start = 0, longest = 0;
+  const double total = Milliseconds([&] {
+    start = Milliseconds([&] { form.Button4Click(); });
+    longest = FinishCheck(form);
+  });
+  if (uiMs) *uiMs = std::max(start, longest);
+  return total;
+}
+
+struct CheckTimes {
+  double first = 0;  // the first check of the list: every path is taken
+  double steady = 0;  // the checks after it, median
+  double ui = 0;      // the longest the window's thread was busy in one
+  double old = 0;     // the old way, median
+};
+
+// The new check `runs` times after a first one, and the old one `oldRuns` times,
+// on the list as it stands (every listed file exists, so nothing changes).
+CheckTimes TimeChecks(TForm1& form, int runs, int oldRuns) {
+  CheckTimes t;
+  t.first = NewCheck(form, &t.ui);
+  std::vector<double> news, olds;
+  for (int i = 0; i < std::max(runs, oldRuns); ++i) {
+    if (i < oldRuns) olds.push_back(Milliseconds([&] { bench::OldCheckDeletedPrograms(form.Tables); }));
+    if (i < runs) {
+      double ui = 0;
+      news.push_back(NewCheck(form, &ui));
+      t.ui = std::max(t.ui, ui);
+    }
+  }
+  t.steady = Median(news);
+  t.old = Median(olds);
+  return t;
+}
+
+void ReportChecks(const std::string& key, const char* what, const CheckTimes& t, int listed) {
+  std::printf("deletion check, %s: first %.1f ms, then %.1f ms (the window's thread busy %.1f ms "
+              "at most); the old way %.1f ms: 1/%.1f of it\n",
+              what, t.first, t.steady, t.ui, t.old, t.old / t.steady);
+  Result(key + ".first", t.first, "ms");
+  Result(key, t.steady, "ms");
+  Result(key + ".ui", t.ui, "ms");
+  Result(key + ".old", t.old, "ms");
+  Result(key + ".new_per_old", t.steady / t.old, "x");
+  if (listed < 100000 && key.find("spread") != std::string::npos)
+    std::printf("unexpected: the list shrank to %d rows\n", listed);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (bench::IsSleeperRun(argc, argv)) return bench::SleeperMain(argv);
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-  const int sleeperCount = argc > 2 ? std::atoi(argv[2]) : 30;
-  bench::Sleepers sleepers(sleeperCount, 900);
-  ::Sleep(1000);  // let the copies finish starting
-
-  char temp[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, temp);
-  std::string folder = std::string(temp) + "vantry-cycle-" + std::to_string(::GetCurrentProcessId());
-  ::CreateDirectoryA(folder.c_str(), nullptr);
+  bench::CycleRun run(argc, argv, "vantry-cycle");
+  const int runs = run.runs;
+  const std::string spread = argc > 3 ? argv[3] : "";
   std::vector<std::string> existing = ExistingPrograms();
   if (existing.empty()) {
     std::printf("no executables in the system folder\n");
@@ -128,7 +220,7 @@ int main(int argc, char** argv) {
 
   // A real main window, hidden, in the state of a start in the tray; its files are
   // never loaded or saved here (no FormCreate, no FormDestroy).
-  auto form = std::make_unique<TForm1>(folder);
+  auto form = std::make_unique<TForm1>(run.folder);
   form->Hooks.ShowError = [](HWND, const std::string& m) {
     std::printf("error: %s\n", m.c_str());
   };
@@ -158,7 +250,7 @@ int main(int argc, char** argv) {
   std::printf("processes in the snapshot: %d (%d sleeping copies started), rows admitted: %d, "
               "runs: %d; each time is the median of its runs, each ratio against the walk "
               "timed in turn with it\n",
-              processes, sleepers.Count(), rows, runs);
+              processes, run.sleepers.Count(), rows, runs);
   std::printf("bare ToolHelp walk:                  %9.3f ms\n", snapshot.walk);
   std::printf("snapshot (walk, open, path):         %9.3f ms  (%.1f x the walk)\n",
               snapshot.work, snapshot.Ratio());
@@ -172,42 +264,27 @@ int main(int argc, char** argv) {
   Result("cycle.snapshot+filetimes", facts.work, "ms");
   Result("cycle.snapshot+filetimes.x_walk", facts.Ratio(), "x");
 
-  // The whole tick, against lists of growing size. Without the deletion check it
-  // should not grow with the list; the deletion check looks at every listed file,
-  // so it does, and is timed with fewer runs.
-  struct Case {
-    int programs;
-    bool deletionCheck;
-    int runs;
-  };
-  const Case cases[] = {{1000, false, runs},
-                        {100000, false, runs},
-                        {1000, true, runs},
-                        {10000, true, std::max(1, runs / 4)},
-                        {100000, true, std::max(1, runs / 10)}};
+  // The whole tick, against lists of growing size, and the tick of earlier
+  // versions beside it. Without the deletion check neither should grow with the
+  // list.
   double flat[2] = {};
-  for (const Case& c : cases) {
-    FillProcessList(form->ListView2, c.programs, existing);
+  for (int programs : {1000, 100000}) {
+    FillProcessList(form->ListView2, programs, existing);
     form->ListView3.Clear();
-    form->CheckBox5.SetChecked(c.deletionCheck);
-    Timing tick = TimeAgainstWalk(c.runs, [&] { form->Timer1Timer(); }, walk);
+    form->CheckBox5.SetChecked(false);
+    Timing tick = TimeAgainstWalk(runs, [&] { form->Timer1Timer(); }, walk);
+    Timing old = TimeAgainstWalk(runs, [&] { OldTick(*form); }, walk);
     // The tick's second half alone: the merge of the table as it stands ("比較").
-    Timing merge = TimeAgainstWalk(c.runs, [&] { form->Button2Click(); }, walk);
-    int listed = form->ListView2.Count();
-    std::printf("Timer1Timer, list %6d, deletion check %-3s: %9.3f ms  (%.1f x the walk; "
-                "of it the merge %.3f ms; %d runs; list now %d, log %d)\n",
-                c.programs, c.deletionCheck ? "on" : "off", tick.work, tick.Ratio(), merge.work, c.runs,
-                listed, form->ListView3.Count());
-    std::string name = "cycle.tick." + std::to_string(c.programs) +
-                       (c.deletionCheck ? ".deletioncheck" : "");
-    Result(name.c_str(), tick.work, "ms");
-    Result((name + ".merge").c_str(), merge.work, "ms");
-    Result((name + ".x_walk").c_str(), tick.Ratio(), "x");
-    if (!c.deletionCheck) flat[c.programs == 1000 ? 0 : 1] = tick.Ratio();
-    if (listed < c.programs) {
-      std::printf("unexpected: the list shrank to %d rows\n", listed);
-      return 1;
-    }
+    Timing merge = TimeAgainstWalk(runs, [&] { form->Button2Click(); }, walk);
+    std::printf("Timer1Timer, list %6d: %9.3f ms (%.2f x the walk; of it the merge %.3f ms); "
+                "the old tick %.3f ms (%.2f x the walk)\n",
+                programs, tick.work, tick.Ratio(), merge.work, old.work, old.Ratio());
+    const std::string name = "cycle.tick." + std::to_string(programs);
+    Result(name, tick.work, "ms");
+    Result(name + ".merge", merge.work, "ms");
+    Result(name + ".x_walk", tick.Ratio(), "x");
+    Result(name + ".old.x_walk", old.Ratio(), "x");
+    flat[programs == 1000 ? 0 : 1] = tick.Ratio();
   }
   // Against the walk of its own seconds, so a busier machine in one case than in
   // the other does not pass for growth.
@@ -215,7 +292,65 @@ int main(int argc, char** argv) {
               flat[1] / flat[0]);
   Result("cycle.tick.ratio_100k_1k", flat[1] / flat[0], "x");
 
+  // With the deletion check, on a list of programs in System32 (many rows for
+  // each file there): the tick until the check is applied, the check alone, and
+  // the old check.
+  double checkTick[2] = {}, checkAlone[2] = {};
+  form->CheckBox5.SetChecked(true);
+  for (int programs : {1000, 10000, 100000}) {
+    FillProcessList(form->ListView2, programs, existing);
+    form->ListView3.Clear();
+    const int oldRuns = programs == 100000 ? std::max(1, runs / 10) : std::max(1, runs / 4);
+    CheckTimes checks = TimeChecks(*form, runs, oldRuns);
+    Timing tick = TimeAgainstWalk(runs, [&] {
+      form->Timer1Timer();
+      FinishCheck(*form);
+    }, walk);
+    const std::string name = "cycle.deletioncheck.system32." + std::to_string(programs);
+    ReportChecks(name, ("System32 list " + std::to_string(programs)).c_str(), checks,
+                 form->ListView2.Count());
+    std::printf("  the tick with it: %.3f ms (%.2f x the walk)\n", tick.work, tick.Ratio());
+    Result(name + ".tick", tick.work, "ms");
+    Result(name + ".tick.x_walk", tick.Ratio(), "x");
+    if (programs != 10000) {
+      checkTick[programs == 1000 ? 0 : 1] = tick.Ratio();
+      checkAlone[programs == 1000 ? 0 : 1] = checks.steady;
+    }
+    if (form->ListView2.Count() < programs) {
+      std::printf("unexpected: the list shrank to %d rows\n", form->ListView2.Count());
+      return 1;
+    }
+  }
+  std::printf("System32 list, 100,000 / 1,000 programs: the tick with the check %.2f, the check "
+              "alone %.2f\n",
+              checkTick[1] / checkTick[0], checkAlone[1] / checkAlone[0]);
+  Result("cycle.deletioncheck.system32.tick.ratio_100k_1k", checkTick[1] / checkTick[0], "x");
+  Result("cycle.deletioncheck.system32.ratio_100k_1k", checkAlone[1] / checkAlone[0], "x");
+
+  // 100,000 distinct programs in 5,000 folders.
+  if (!spread.empty()) {
+    FillSpreadList(form->ListView2, spread);
+    form->ListView3.Clear();
+    CheckTimes checks = TimeChecks(*form, std::max(3, runs / 4), 1);
+    ReportChecks("cycle.deletioncheck.spread.100000", "100,000 programs in 5,000 folders", checks,
+                 form->ListView2.Count());
+    std::printf("  folders read whole at the last check: %d; files asked one by one: %d\n",
+                form->DeletionCheck.FoldersRead(), form->DeletionCheck.FilesAsked());
+    // Both fixed ways beside the measured choice, so the table shows what it chose
+    // against.
+    for (FolderReading reading : {FolderReading::kAlways, FolderReading::kNever}) {
+      form->DeletionCheck.Reading = reading;
+      std::vector<double> times;
+      for (int i = 0; i < 3; ++i) times.push_back(NewCheck(*form));
+      const bool whole = reading == FolderReading::kAlways;
+      std::printf("  every folder %s: %.1f ms\n", whole ? "read whole" : "asked file by file",
+                  Median(times));
+      Result(std::string("cycle.deletioncheck.spread.100000.") + (whole ? "listing" : "each_file"),
+             Median(times), "ms");
+    }
+    form->DeletionCheck.Reading = FolderReading::kMeasured;
+  }
+
   form.reset();
-  ::RemoveDirectoryA(folder.c_str());
   return 0;
 }

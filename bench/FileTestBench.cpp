@@ -20,28 +20,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/OldWays.h"
 #include "bench/Timing.h"
 #include "monitor/FileFacts.h"
 #include "toolkit/AnsiText.h"
-#include "toolkit/Wow64.h"
 
 namespace {
 
 using bench::Median;
+using bench::OldFileExists;
 using bench::Milliseconds;
 using bench::Result;
-
-// The test as earlier versions made it: one ANSI directory search per path.
-bool OldFileExists(const std::string& path, std::string* modified) {
-  WIN32_FIND_DATAA entry;
-  {
-    toolkit::TWow64RedirectionOff realSystem32;
-    HANDLE search = ::FindFirstFileA(path.c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    ::FindClose(search);
-  }
-  return monitor::CountsAsExistingFile(entry.dwFileAttributes, entry.ftLastWriteTime, modified);
-}
 
 struct Paths {
   std::vector<std::string> narrow;

@@ -24,6 +24,7 @@
 #include "monitor/Snapshot.h"
 #include "store/RunJournal.h"
 #include "tests/SeenProcesses.h"
+#include "toolkit/AnsiText.h"
 #include "toolkit/Handle.h"
 #include "ui/RunJournalling.h"
 
@@ -71,16 +72,9 @@ private:
 
 int main(int argc, char** argv) {
   if (bench::IsSleeperRun(argc, argv)) return bench::SleeperMain(argv);
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-  const int sleeperCount = argc > 2 ? std::atoi(argv[2]) : 30;
-  bench::Sleepers sleepers(sleeperCount, 900);
-  ::Sleep(1000);  // let the copies finish starting
-
-  wchar_t temp[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder =
-      std::wstring(temp) + L"vantry-journal-" + std::to_wstring(::GetCurrentProcessId());
-  ::CreateDirectoryW(folder.c_str(), nullptr);
+  bench::CycleRun run(argc, argv, "vantry-journal");
+  const int runs = run.runs;
+  const std::wstring folder = toolkit::Widen(run.folder);
 
   monitor::TTables tables;
   tables.Icons.Tag = 1;  // in the tray: no icons, as in the timed cycle
@@ -89,7 +83,7 @@ int main(int argc, char** argv) {
 
   std::printf("processes: %zu (%d sleeping copies), runs: %d; each time the median of its runs, "
               "the cycle with and without the journal timed in turn\n",
-              SeenProcesses().size(), sleepers.Count(), runs);
+              SeenProcesses().size(), run.sleepers.Count(), runs);
   for (const bool churn : {false, true}) {
     ::DeleteFileW(store::RunJournalPath(folder).c_str());
     ui::TRunJournalling journalling(folder, store::TJournalSettings());
@@ -126,6 +120,5 @@ int main(int argc, char** argv) {
     Result(std::string("journal.") + name + ".x_off", on / off, "x");
   }
   ::DeleteFileW(store::RunJournalPath(folder).c_str());
-  ::RemoveDirectoryW(folder.c_str());
   return 0;
 }

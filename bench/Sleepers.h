@@ -1,6 +1,8 @@
 // Copies of the running benchmark that only sleep, so that a measurement sees a
 // machine with a realistic number of processes. A benchmark's main begins with
-// `if (IsSleeperRun(argc, argv)) return SleeperMain(argv);`.
+// `if (IsSleeperRun(argc, argv)) return SleeperMain(argv);`. The benchmarks of
+// the cycle share their start (CycleRun): the same arguments, the same copies,
+// a folder of their own.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <algorithm>
 #include <vector>
 
 namespace bench {
@@ -52,6 +55,29 @@ public:
 
 private:
   std::vector<HANDLE> processes_;
+};
+
+// What a benchmark of the cycle begins with: "[runs] [sleepers]" from its
+// command line (defaults 20 and 30), that many sleeping copies, settled, and an
+// empty folder of its own in the temporary folder, named `name` and the process
+// identifier, removed at the end (whatever is left in it stays).
+struct CycleRun {
+  CycleRun(int argc, char** argv, const std::string& name)
+      : runs(argc > 1 ? std::max(1, std::atoi(argv[1])) : 20),
+        sleepers(argc > 2 ? std::atoi(argv[2]) : 30, 900) {
+    ::Sleep(1000);  // let the copies finish starting
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    folder = std::string(temp) + name + "-" + std::to_string(::GetCurrentProcessId());
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+  }
+  ~CycleRun() { ::RemoveDirectoryA(folder.c_str()); }
+  CycleRun(const CycleRun&) = delete;
+  CycleRun& operator=(const CycleRun&) = delete;
+
+  const int runs;
+  Sleepers sleepers;
+  std::string folder;
 };
 
 }  // namespace bench

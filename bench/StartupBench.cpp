@@ -5,12 +5,20 @@
 //   StartupBench [rows]              start-up and exit, with `rows` listed programs
 //                                    (default 100,000) and with an empty list, the
 //                                    window shown and started in the tray
-//   StartupBench --idle seconds [rows] [sleepers]
+//   StartupBench --idle seconds [rows] [sleepers] [spread]
 //                                    started in the tray with the default interval,
 //                                    its CPU time read over `seconds` once the first
 //                                    cycle has run, with `sleepers` (default 30)
 //                                    sleeping copies of this driver running, so the
-//                                    cycle walks as many processes as a desktop has
+//                                    cycle walks as many processes as a desktop has;
+//                                    with `spread` (a folder of 5,000 folders of 20
+//                                    programs, d0000\p00.exe ...), the list is those
+//                                    100,000 programs and the deletion check is on
+//   StartupBench --during-checks spread [rounds]
+//                                    started in the tray with the deletion check on
+//                                    and that list: how long the hidden window takes
+//                                    to answer while a check runs, and how long the
+//                                    orderly end takes when it comes during one
 //
 // Start-up is the time from CreateProcess until the program is ready: shown, the
 // window is visible, the process list holds every row and the current processes are
@@ -20,16 +28,20 @@
 // window (what "閉じる" in the tray menu posts) until the process has ended; the
 // files it wrote are then counted. The list views are owner-data views whose item
 // count the program keeps equal to its rows, so LVM_GETITEMCOUNT from here reads
-// the size of its tables without touching its memory.
+// the size of its tables without touching its memory. A deletion check runs on a
+// worker thread of its own, so a check is under way while the program has a thread
+// more than between checks.
 //
 // Lines that begin with "RESULT|" are for scripts/bench.sh; the rest is for people.
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -117,6 +129,19 @@ std::string ProcessListText(int rows) {
     text += Time(i, 3) + "\r\n";
     text += Time(i, 5) + "\r\n";
     text += (i % 20 == 0 ? "よく使うプログラム" : "") + std::string("\r\n");
+  }
+  return text;
+}
+
+// The 100,000 programs of a spread folder (see --idle), all there.
+std::string SpreadListText(const std::string& spread) {
+  std::string text = "Ver1.00\r\n";
+  text.reserve(100000 * 120);
+  char row[512];
+  for (int i = 0; i < 100000; ++i) {
+    std::snprintf(row, sizeof row, "p%02d.exe\r\n%s\\d%04d\\p%02d.exe\r\n\r\n%s\r\n%s\r\n\r\n",
+                  i % 20, spread.c_str(), i / 20, i % 20, Time(i, 3).c_str(), Time(i, 5).c_str());
+    text += row;
   }
   return text;
 }
@@ -250,12 +275,18 @@ bool WaitUntil(Ready&& ready, DWORD ms) {
   return false;
 }
 
-void PrepareFiles(const Installation& at, int rows, bool inTray, int interval) {
-  WriteWholeFile(at.File("ProcessList.dat"), rows > 0 ? ProcessListText(rows) : "Ver1.00\r\n");
+// With `spread`, the list is the spread folder's programs and the deletion check is on.
+void PrepareFiles(const Installation& at, int rows, bool inTray, int interval,
+                  const std::string& spread = "") {
+  WriteWholeFile(at.File("ProcessList.dat"), !spread.empty() ? SpreadListText(spread)
+                                             : rows > 0      ? ProcessListText(rows)
+                                                             : "Ver1.00\r\n");
   WriteWholeFile(at.File("Log.dat"), rows > 0 ? LogText(kLogEntries) : "Ver1.00\r\n");
   std::string ini = "[Information]\r\nVersion=1.30\r\n[Start]\r\nTaskTorrey=";
   ini += inTray ? "1" : "0";
-  ini += "\r\nStartUp=0\r\n[Compare]\r\nDeleteCheck=0\r\nNotice=0\r\n[Integer]\r\n";
+  ini += "\r\nStartUp=0\r\n[Compare]\r\nDeleteCheck=";
+  ini += spread.empty() ? "0" : "1";
+  ini += "\r\nNotice=0\r\n[Integer]\r\n";
   if (interval > 0) ini += "Interval=" + std::to_string(interval) + "\r\n";
   ini += "Log=100\r\n[Ignore]\r\nListCout=0\r\n";
   WriteWholeFile(at.File("Inf.ini"), ini);
@@ -353,11 +384,12 @@ double CpuMilliseconds(HANDLE process) {
 // Sits in the tray with the default interval for `seconds`; prints the program's
 // CPU time as GetProcessTimes reports it, and lines scripts/bench.sh waits for to
 // read the same from /proc.
-int Idle(const std::string& exe, int seconds, int rows, int sleeperCount) {
+int Idle(const std::string& exe, int seconds, int rows, int sleeperCount,
+         const std::string& spread) {
   bench::Sleepers sleepers(sleeperCount, 3600);
   Installation at(exe, "idle");
   if (!at.ok()) return 1;
-  PrepareFiles(at, rows, true, 0);
+  PrepareFiles(at, rows, true, 0, spread);
   const int logAtStart = rows > 0 ? kLogEntries : 0;
   Running program(at);
   if (!program.ok()) return 1;
@@ -379,14 +411,91 @@ int Idle(const std::string& exe, int seconds, int rows, int sleeperCount) {
   if (before >= 0 && after >= 0) {
     // Under Wine 8 these figures for another process do not follow its use (they
     // stay put for minutes), so scripts/bench.sh reads /proc for the table.
-    std::printf("idle in the tray, list %d, %d more processes, %d s: GetProcessTimes %.0f ms -> "
+    std::printf("idle in the tray, list %d%s, %d more processes, %d s: GetProcessTimes %.0f ms -> "
                 "%.0f ms, %.3f %% of one core\n",
-                rows, sleepers.Count(), seconds, before, after, (after - before) / (seconds * 10.0));
+                rows, spread.empty() ? "" : " (deletion check on)", sleepers.Count(), seconds,
+                before, after, (after - before) / (seconds * 10.0));
   } else {
     std::printf("idle: GetProcessTimes on the program failed (error %lu)\n", ::GetLastError());
   }
   ::Sleep(1500);  // the script reads /proc on the END line before the program goes
   return CloseAndCheck(program, at, "idle, list " + std::to_string(rows)) >= 0 ? 0 : 1;
+}
+
+// The threads of a process now.
+int Threads(DWORD pid) {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  int n = 0;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+    n += entry.th32OwnerProcessID == pid ? 1 : 0;
+  ::CloseHandle(snapshot);
+  return n;
+}
+
+// Started in the tray with the deletion check on over 100,000 programs in 5,000
+// folders and an interval of 3 s: for `rounds` runs, probes of the hidden window
+// (WM_NULL, sent with a time-out, one after the other) for 15 s, the slowest
+// answer among those sent while a check was under way; then the orderly end sent
+// the moment a check is under way, timed to the end of the process, and the files
+// it wrote counted.
+bool DuringChecks(const std::string& exe, const std::string& spread, int rounds) {
+  bool ok = true;
+  for (int round = 1; round <= rounds; ++round) {
+    const std::string label = "deletion check on, list 100000, round " + std::to_string(round);
+    Installation at(exe, "checks");
+    if (!at.ok()) return false;
+    PrepareFiles(at, 100000, true, 3, spread);
+    Running program(at);
+    if (!program.ok()) return false;
+    DWORD pid = ::GetProcessId(program.Process());
+    if (!WaitUntil([&] { return program.Rows(kListView3) > kLogEntries; }, 120000)) {
+      std::printf("%s: no first cycle within 2 minutes\n", label.c_str());
+      return false;
+    }
+    // Between two checks the program runs one thread less than during one.
+    int idleThreads = 1 << 30;
+    for (auto start = Clock::now(); MillisecondsSince(start) < 7000; ::Sleep(5)) {
+      const int n = Threads(pid);
+      if (n > 0) idleThreads = std::min(idleThreads, n);
+    }
+    auto checking = [&] { return Threads(pid) > idleThreads; };
+    double slowest = 0, slowestAny = 0;
+    int probes = 0, probesInCheck = 0;
+    for (auto start = Clock::now(); MillisecondsSince(start) < 15000;) {
+      const bool inCheck = checking();
+      DWORD_PTR result = 0;
+      auto sent = Clock::now();
+      if (!::SendMessageTimeoutA(program.Main(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) {
+        std::printf("%s: a probe got no answer within 10 s\n", label.c_str());
+        ok = false;
+      }
+      const double answer = MillisecondsSince(sent);
+      const bool stillInCheck = inCheck && checking();
+      ++probes;
+      slowestAny = std::max(slowestAny, answer);
+      if (stillInCheck) {
+        ++probesInCheck;
+        slowest = std::max(slowest, answer);
+      }
+    }
+    std::printf("%s: %d probes of the hidden window, %d of them during a check; slowest answer "
+                "during a check %.1f ms, at any time %.1f ms\n",
+                label.c_str(), probes, probesInCheck, slowest, slowestAny);
+    if (probesInCheck > 0) Result("checks.probe.slowest", slowest, "ms");
+    Result("checks.probe.slowest_any", slowestAny, "ms");
+    if (!WaitUntil(checking, 30000)) {
+      std::printf("%s: no check under way within 30 s\n", label.c_str());
+      ok = false;
+      continue;
+    }
+    const double exit = CloseAndCheck(program, at, label + ", closed during a check");
+    if (exit >= 0) Result("checks.exit_during_check", exit, "ms");
+    ok = exit >= 0 && ok;
+  }
+  return ok;
 }
 
 std::string DefaultExe() {
@@ -409,7 +518,9 @@ int main(int argc, char** argv) {
   }
   if (argc > 2 && std::strcmp(argv[1], "--idle") == 0)
     return Idle(exe, std::atoi(argv[2]), argc > 3 ? std::atoi(argv[3]) : 100000,
-                argc > 4 ? std::atoi(argv[4]) : 30);
+                argc > 4 ? std::atoi(argv[4]) : 30, argc > 5 ? argv[5] : "");
+  if (argc > 2 && std::strcmp(argv[1], "--during-checks") == 0)
+    return DuringChecks(exe, argv[2], argc > 3 ? std::atoi(argv[3]) : 3) ? 0 : 1;
 
   const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
   bool ok = true;

@@ -27,6 +27,8 @@ public:
     return it == real_.end() ? nullptr : &it->second;
   }
   int Count() const { return static_cast<int>(real_.size()); }
+  bool operator==(const TRealPaths& other) const { return real_ == other.real_; }
+  bool operator!=(const TRealPaths& other) const { return !(*this == other); }
 
 private:
   std::unordered_map<std::string, std::wstring> real_;

@@ -6,8 +6,9 @@
 #   scripts/bench.sh [--repeat N] [--idle-minutes M] [--rows R]
 #
 #   --repeat N        runs of each timing benchmark (default 3)
-#   --idle-minutes M  how long the program sits in the tray for its CPU use
-#                     (default 3; 0 skips it)
+#   --idle-minutes M  how long the program sits in the tray for its CPU use, once
+#                     with the deletion check off and once with it on over
+#                     100,000 programs in 5,000 folders (default 3; 0 skips both)
 #   --rows R          listed programs for start-up and exit (default 100000)
 #
 # Every line a benchmark prints goes to $build/bench-results/bench.log; the table
@@ -37,6 +38,21 @@ vantry_begin_private_run bench
 vantry_prepare_prefix
 vantry_start_session "$build/tests/WarmUp.exe"
 
+# 100,000 programs, 20 in each of 5,000 folders, for the deletion check: made here
+# on the Linux side of the prefix's drive C:, which takes seconds instead of the
+# minutes that as many files made through Wine take.
+spread_unix="$WINEPREFIX/drive_c/vantry-bench-spread"
+spread='C:\vantry-bench-spread'
+python3 - "$spread_unix" <<'PY'
+import os, sys
+root = sys.argv[1]
+for f in range(5000):
+    folder = os.path.join(root, "d%04d" % f)
+    os.makedirs(folder, exist_ok=True)
+    for i in range(20):
+        open(os.path.join(folder, "p%02d.exe" % i), "wb").close()
+PY
+
 # From here on a failed measurement is reported in the log and the run goes on, so
 # that whatever was measured still reaches the table.
 set +e
@@ -59,8 +75,9 @@ for ((i = 1; i <= repeat; i++)); do
   bench 300 SnapshotBench.exe 20
   bench 300 FileTestBench.exe 20 2000
   bench 600 ComparisonBench.exe 20 --no-linear
-  bench 900 CycleBench.exe 20 30
+  bench 1800 CycleBench.exe 20 30 "$spread"
   bench 900 StartupBench.exe "$rows"
+  bench 900 StartupBench.exe --during-checks "$spread" 2
   bench 300 ListViewBench.exe 100000
   bench 600 JournalBench.exe 20 30
 done
@@ -97,12 +114,15 @@ wineserver_pids() {
   done
 }
 
-if [ "$idle_minutes" -gt 0 ]; then
-  seconds=$((idle_minutes * 60))
-  echo "== StartupBench.exe --idle $seconds $rows" | tee -a "$log"
-  idle_out="$run_dir/idle.txt"
+# The program in the tray for $1 seconds, its CPU read from /proc; $2 names the
+# results, and what follows goes to the driver after the rows.
+idle_run() {
+  local seconds=$1 key=$2
+  shift 2
+  echo "== StartupBench.exe --idle $seconds $rows $*" | tee -a "$log"
+  idle_out="$run_dir/idle-$key.txt"
   timeout --kill-after=10 $((seconds + 300)) wine "$build/bench/StartupBench.exe" --idle \
-    "$seconds" "$rows" 2>/dev/null >"$idle_out" &
+    "$seconds" "$rows" "$@" 2>/dev/null >"$idle_out" &
   idle_job=$!
   wait_line() {
     local tag=$1 waited=0
@@ -127,22 +147,28 @@ if [ "$idle_minutes" -gt 0 ]; then
       end_time=$(date +%s.%N)
       hz=$(getconf CLK_TCK)
       awk -v b="$begin_ticks" -v e="$end_ticks" -v sb="$begin_server" -v se="$end_server" \
-        -v t0="$begin_time" -v t1="$end_time" -v hz="$hz" -v pid="$pid" 'BEGIN {
+        -v t0="$begin_time" -v t1="$end_time" -v hz="$hz" -v pid="$pid" -v key="$key" 'BEGIN {
           cpu = (e - b) / hz; server = (se - sb) / hz; wall = t1 - t0;
-          printf "idle in the tray: unix process %d, %.2f s of CPU in %.1f s, %.3f %% of one core (/proc/%d/stat)\n",
-                 pid, cpu, wall, 100 * cpu / wall, pid;
+          printf "%s in the tray: unix process %d, %.2f s of CPU in %.1f s, %.3f %% of one core (/proc/%d/stat)\n",
+                 key, pid, cpu, wall, 100 * cpu / wall, pid;
           printf "the prefix'"'"'s wineserver meanwhile (the program'"'"'s calls, the desktop, the driver): %.2f s, %.3f %%\n",
                  server, 100 * server / wall;
-          printf "RESULT|idle.proc.cpu_percent|%.4f|%%\n", 100 * cpu / wall;
-          printf "RESULT|idle.wineserver.cpu_percent|%.4f|%%\n", 100 * server / wall }' | tee -a "$log"
+          printf "RESULT|%s.proc.cpu_percent|%.4f|%%\n", key, 100 * cpu / wall;
+          printf "RESULT|%s.wineserver.cpu_percent|%.4f|%%\n", key, 100 * server / wall;
+          printf "RESULT|%s.both.cpu_percent|%.4f|%%\n", key, 100 * (cpu + server) / wall }' | tee -a "$log"
     else
-      echo "!! idle: the program's Wine process was not found in /proc" | tee -a "$log"
+      echo "!! $key: the program's Wine process was not found in /proc" | tee -a "$log"
     fi
   else
-    echo "!! idle: the driver did not begin" | tee -a "$log"
+    echo "!! $key: the driver did not begin" | tee -a "$log"
   fi
-  wait "$idle_job" || echo "!! idle driver failed" | tee -a "$log"
+  wait "$idle_job" || echo "!! $key driver failed" | tee -a "$log"
   iconv -f CP932 -t UTF-8 "$idle_out" | tr -d '\r' | grep -v '^IDLE-' | tee -a "$log"
+}
+
+if [ "$idle_minutes" -gt 0 ]; then
+  idle_run $((idle_minutes * 60)) idle
+  idle_run $((idle_minutes * 60)) idle.check 30 "$spread"
 fi
 
 table="$out/table.txt"

@@ -56,6 +56,7 @@ int TListView::Insert(int row, TListItem item) {
   if (row < 0 || row > Count()) throw std::out_of_range("TListView::Insert");
   TListUpdate change(*this);
   ++generation_;
+  item.stamp_ = ++lastStamp_;
   items_.insert(items_.begin() + row, std::move(item));
   FollowRows([row](int r) { return r >= row ? r + 1 : r; });
   return row;
@@ -89,7 +90,9 @@ void TListView::Clear() {
 }
 
 void TListView::SetCell(int row, int column, std::string text) {
-  items_.at(static_cast<size_t>(row)).SetCell(column, std::move(text));
+  TListItem& item = items_.at(static_cast<size_t>(row));
+  item.SetCell(column, std::move(text));
+  item.stamp_ = ++lastStamp_;
   ++generation_;
   int index = IndexOf(row);
   if (WindowInStep() && index >= 0) ListView_RedrawItems(hwnd_, index, index);
@@ -99,6 +102,12 @@ void TListView::SetImageIndex(int row, int image) {
   items_.at(static_cast<size_t>(row)).ImageIndex = image;
   int index = IndexOf(row);
   if (WindowInStep() && index >= 0) ListView_RedrawItems(hwnd_, index, index);
+}
+
+int TListView::FindStamp(uint64_t stamp) const {
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i].stamp_ == stamp) return static_cast<int>(i);
+  return -1;
 }
 
 void TListView::Sort(const std::function<int(const TListItem&, const TListItem&)>& compare) {

@@ -30,6 +30,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -58,6 +59,17 @@ struct TListItem {
   // A cell past the last one reads as empty text; setting one grows the row.
   const std::string& Cell(int column) const;
   void SetCell(int column, std::string text);
+
+  // Given by the view when the row is inserted and renewed at each change of its
+  // cells: no two rows of a view, and no two states of one row, share a stamp, and
+  // a sort or a reorder leaves it as it is. Whoever reads rows now and acts on
+  // them later (a worker's findings, a dialog's answer) finds the very row, still
+  // as it was read, by its stamp. 0 until the row is in a view.
+  uint64_t Stamp() const { return stamp_; }
+
+private:
+  friend class TListView;
+  uint64_t stamp_ = 0;
 };
 
 struct TListColumn {
@@ -111,6 +123,9 @@ public:
   // SetImageIndex), so that whoever keeps an index of the rows can tell that it
   // went stale.
   unsigned Generation() const { return generation_; }
+  // The row that bears the stamp (TListItem::Stamp), or -1 when no row does: it
+  // was deleted, or its cells changed since the stamp was read. One pass.
+  int FindStamp(uint64_t stamp) const;
 
   // --- Selection and focus ---
   // The selected row or -1; at most one.
@@ -196,6 +211,7 @@ private:
   bool showing_ = false;        // the control's notifications are our own doing
   int lastMadeVisible_ = -1;
   unsigned generation_ = 0;
+  uint64_t lastStamp_ = 0;
 };
 
 // Holds a list view's repaints for the life of a scope, also when an exception passes.

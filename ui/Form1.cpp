@@ -213,7 +213,11 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENDSESSION:
       // Windows ends a tray program at log-off without closing its windows: save
       // now, as the orderly end would, or every record since start-up is lost.
-      if (wp) SaveAll();
+      // A deletion check in flight is not waited for.
+      if (wp) {
+        DropCheck();
+        SaveAll();
+      }
       return 0;
   }
   return TWindow::HandleMessage(msg, wp, lp);

@@ -7,9 +7,11 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <string>
 
+#include "monitor/DeletionCheck.h"
 #include "monitor/Tables.h"
 #include "store/DataFiles.h"
 #include "store/LineBuffer.h"
@@ -58,6 +60,8 @@ public:
   int& AddedCount = Tables.Counts.Added;
   int& UpdatedCount = Tables.Counts.Updated;
   int& DeletedCount = Tables.Counts.Deleted;
+  // Tests the listed files on a worker; its findings are applied when they come.
+  monitor::TDeletionCheck DeletionCheck{Tables, Handler(&TForm1::DeletionCheckReady)};
 
   // --- Settings page ---
   toolkit::TCheckBox CheckBox3;      // タスクトレイに起動する
@@ -88,7 +92,8 @@ public:
   void ListFileProperty();
   void RefreshCurrentProcesses();
   void ListFileCompares();
-  void CheckDeletedPrograms();
+  // Starts the deletion check; `then` runs once its findings are applied.
+  void CheckDeletedPrograms(std::function<void()> then);
   void ShowChangeNotice(int added, int updated, int deleted);
 
   void FormCreate();
@@ -123,6 +128,10 @@ public:
   void N8Click();
   void Delete1Click();
 
+  // Runs at the end of each timed cycle, its deletion check applied (the soak
+  // probe and the benchmarks watch the cycles through it).
+  std::function<void()> OnCycleEnd;
+
   // Creates the window and its controls, hidden; FormCreate follows.
   bool CreateWindowed();
   const std::string& Folder() const { return folder_; }
@@ -148,6 +157,19 @@ private:
   void OpenFromTray();
   void SaveAll();
   store::TSettingsControls Settings();
+  // The cycle's steps and the buttons that change the process list wait for a
+  // deletion check that runs, and then run in the order they came, as they would
+  // have if the check had held the thread: the log and the notices keep their
+  // order. Each returns true when it queued `operation`.
+  using Operation = void (TForm1::*)();
+  bool WaitForCheck(Operation operation);
+  void RunWaiting();
+  // The end of the run: the check in flight and what waits for it are dropped.
+  void DropCheck();
+  // The window is shown: the cycles stop, and so do those that wait.
+  void DropWaitingTicks();
+  void CompareAndCheck(std::function<void()> then);
+  void DeletionCheckReady();
   // The context menus' commands on the selected row of either list, given the
   // column that holds what they need.
   void OpenFolderOfSelected(const toolkit::TListView& view, int pathColumn);
@@ -160,4 +182,6 @@ private:
   ui::TOKBottomDlg* about_ = nullptr;
   ui::TForm4* picker_ = nullptr;
   bool saved_ = false;                   // the end-of-run saving has been done
+  std::deque<Operation> waiting_;        // for the deletion check that runs
+  std::function<void()> afterCheck_;     // what follows it once it is applied
 };

@@ -4,6 +4,8 @@
 // the context menus.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "monitor/Comparison.h"
 #include "monitor/DeletionCheck.h"
 #include "monitor/FileFacts.h"
@@ -30,7 +32,10 @@ void TForm1::RefreshCurrentProcesses() { monitor::RefreshCurrentProcesses(Tables
 
 void TForm1::ListFileCompares() { monitor::ListFileCompares(Tables, SpinEdit2.Value()); }
 
-void TForm1::CheckDeletedPrograms() { monitor::CheckDeletedPrograms(Tables); }
+void TForm1::CheckDeletedPrograms(std::function<void()> then) {
+  afterCheck_ = std::move(then);
+  DeletionCheck.Start();
+}
 
 void TForm1::ShowChangeNotice(int added, int updated, int deleted) {
   TrayIcon1.ShowBalloon(monitor::kNoticeTitle, monitor::ChangeNoticeText(added, updated, deleted),
@@ -38,32 +43,93 @@ void TForm1::ShowChangeNotice(int added, int updated, int deleted) {
 }
 
 void TForm1::Timer1Timer() {
+  if (WaitForCheck(&TForm1::Timer1Timer)) return;
   {
-    // One rebuild, so the process the user selected stays selected (see TListView::Clear).
-    toolkit::TListUpdate rebuild(ListView1);
+    // One batch over the whole tick: each table repaints once, at its end, and the
+    // current processes are one rebuild, so the process the user selected stays
+    // selected (see TListView::Clear). The icons stay as the tray found them (see
+    // EnterHiddenState): none are taken here.
+    toolkit::TListUpdate current(ListView1), programs(ListView2), log(ListView3);
     ListView1.Clear();
     ListBox1.Clear();
     GetProcessesList();
-    monitor::ResetImageList(ImageList1, Image2.get());
     ListFileProperty();
+    CompareAndCheck([this] {
+      if (OnCycleEnd) OnCycleEnd();
+    });
   }
-  Button2Click();
 }
 
 // "比較": the cycle's merge on the table as it is shown, with no new snapshot.
 void TForm1::Button2Click() {
-  ListFileCompares();
-  DeletedCount = 0;
-  if (CheckBox5.Checked()) CheckDeletedPrograms();
-  if (CheckBox1.Checked()) ShowChangeNotice(AddedCount, UpdatedCount, DeletedCount);
+  if (WaitForCheck(&TForm1::Button2Click)) return;
+  CompareAndCheck(nullptr);
 }
 
-void TForm1::Button1Click() { RefreshCurrentProcesses(); }
+// The counts of the notice are those of this merge and of the check it starts,
+// which the notice waits for.
+void TForm1::CompareAndCheck(std::function<void()> then) {
+  ListFileCompares();
+  DeletedCount = 0;
+  auto notice = [this, notify = CheckBox1.Checked(), added = AddedCount, updated = UpdatedCount,
+                 then = std::move(then)] {
+    if (notify) ShowChangeNotice(added, updated, DeletedCount);
+    if (then) then();
+  };
+  if (CheckBox5.Checked()) CheckDeletedPrograms(std::move(notice));
+  else notice();
+}
+
+void TForm1::Button1Click() {
+  if (WaitForCheck(&TForm1::Button1Click)) return;
+  RefreshCurrentProcesses();
+}
 
 void TForm1::Button4Click() {
+  if (WaitForCheck(&TForm1::Button4Click)) return;
   DeletedCount = 0;
-  CheckDeletedPrograms();
-  if (CheckBox1.Checked()) ShowChangeNotice(0, 0, DeletedCount);
+  CheckDeletedPrograms([this, notify = CheckBox1.Checked()] {
+    if (notify) ShowChangeNotice(0, 0, DeletedCount);
+  });
+}
+
+bool TForm1::WaitForCheck(Operation operation) {
+  if (!DeletionCheck.Running()) return false;
+  // Ticks do not pile up behind a check, as timer messages do not pile up behind
+  // a busy thread.
+  if (operation != &TForm1::Timer1Timer ||
+      std::find(waiting_.begin(), waiting_.end(), operation) == waiting_.end())
+    waiting_.push_back(operation);
+  return true;
+}
+
+void TForm1::DeletionCheckReady() {
+  std::function<void()> then = std::move(afterCheck_);
+  afterCheck_ = nullptr;
+  Guarded([&] {
+    DeletionCheck.Apply();
+    if (then) then();
+  });
+  RunWaiting();
+}
+
+void TForm1::RunWaiting() {
+  while (!DeletionCheck.Running() && !waiting_.empty()) {
+    Operation operation = waiting_.front();
+    waiting_.pop_front();
+    Guarded([this, operation] { (this->*operation)(); });
+  }
+}
+
+void TForm1::DropWaitingTicks() {
+  waiting_.erase(std::remove(waiting_.begin(), waiting_.end(), &TForm1::Timer1Timer),
+                 waiting_.end());
+}
+
+void TForm1::DropCheck() {
+  DeletionCheck.Cancel();
+  waiting_.clear();
+  afterCheck_ = nullptr;
 }
 
 void TForm1::ListView1ColumnClick(int column) {
@@ -126,6 +192,9 @@ void TForm1::SaveAll() {
 void TForm1::FormDestroy() {
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
+  // The save does not wait for a check in flight: what it had not applied yet is
+  // simply not applied.
+  DropCheck();
   SaveAll();
 }
 
@@ -143,6 +212,9 @@ void TForm1::EnterHiddenState() {
   SpinEdit1.FocusLost();
   Timer1.SetInterval(static_cast<UINT>(SpinEdit1.Value()) * 1000);
   SetTrayMonitoring(true);
+  // The tray shows no icons; the cycles then keep the one fallback image instead
+  // of emptying and filling the list every few seconds.
+  monitor::ResetImageList(ImageList1, Image2.get());
   Timer1.SetEnabled(true);
   Hide();
 }
@@ -151,6 +223,7 @@ void TForm1::MinSize() { EnterHiddenState(); }
 
 void TForm1::Resize1() {
   Timer1.SetEnabled(false);
+  DropWaitingTicks();
   {
     toolkit::TListUpdate rebuild(ListView1);
     ListView1.Clear();
@@ -172,6 +245,7 @@ void TForm1::Button3Click() { toolkit::Application().Minimize(); }
 void TForm1::OpenFromTray() {
   if (FirstShowPending()) {
     Timer1.SetEnabled(false);
+    DropWaitingTicks();
     SetTrayMonitoring(false);
     RefreshCurrentProcesses();
     Timer2.Tag = 0;
@@ -253,8 +327,13 @@ void TForm1::N3Click() {
   int row = ListView2.Selected();
   if (row < 0) return;
   std::string comment = ListView2.Cell(row, monitor::kProgramComment);
-  if (Hooks.EditComment(Handle(), comment))
-    ListView2.SetCell(row, monitor::kProgramComment, comment);
+  // The box runs a message loop, in which a deletion check may remove rows: the
+  // comment goes to the row it was written for, wherever that is now, and to
+  // none when it is gone.
+  const uint64_t stamp = ListView2[row].Stamp();
+  if (!Hooks.EditComment(Handle(), comment)) return;
+  row = ListView2.FindStamp(stamp);
+  if (row >= 0) ListView2.SetCell(row, monitor::kProgramComment, comment);
 }
 
 void TForm1::Delete1Click() {

@@ -52,6 +52,33 @@ TEST(ListViewRows, EveryChangeOfCellsOrOrderIsCounted) {
   EXPECT_TRUE(changed());
 }
 
+TEST(ListViewRows, AStampNamesOneRowInOneStateWhereverTheRowMoves) {
+  TListView view;
+  view.Add("a");
+  view.Add("b");
+  view.Add("c");
+  const uint64_t a = view[0].Stamp(), b = view[1].Stamp(), c = view[2].Stamp();
+  EXPECT_NE(0u, a);
+  EXPECT_NE(a, b);
+  EXPECT_NE(b, c);
+  view.Sort([](const TListItem& x, const TListItem& y) { return y.Caption.compare(x.Caption); });
+  view.Insert(0, "d");
+  EXPECT_EQ(1, view.FindStamp(c));
+  EXPECT_EQ(3, view.FindStamp(a));
+  view.SetImageIndex(3, 2);  // the picture is no part of what a row says
+  EXPECT_EQ(3, view.FindStamp(a));
+  view.SetCell(2, 1, "edited");  // b: a new state, a new stamp
+  EXPECT_EQ(-1, view.FindStamp(b));
+  EXPECT_NE(b, view[2].Stamp());
+  view.Delete(1);
+  EXPECT_EQ(-1, view.FindStamp(c));
+  // A row handed over again is a new row, whatever stamp its copy carried.
+  TListItem copy = view[0];
+  view.Add(copy);
+  EXPECT_NE(view[0].Stamp(), view[view.Count() - 1].Stamp());
+  EXPECT_EQ(0, view.FindStamp(view[0].Stamp()));
+}
+
 TEST(ListViewRows, RowsOutsideTheListAreRefused) {
   TListView view;
   view.Add("a");

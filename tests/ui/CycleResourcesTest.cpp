@@ -34,6 +34,14 @@ struct TrayWindow {
     form.reset();
     testsupport::PumpMessages();
   }
+  // Runs a tick and serves messages until its deletion check is applied.
+  void Cycle() {
+    form->Timer1Timer();
+    Settle();
+  }
+  void Settle() {
+    EXPECT_TRUE(testsupport::PumpUntil([this] { return !form->DeletionCheck.Running(); }));
+  }
   // A listed program whose file is gone: the next deletion check logs it.
   void AddVanishedProgram(int n) {
     std::string name = "gone" + std::to_string(n) + ".exe";
@@ -66,8 +74,7 @@ TEST(CycleResources, TimedCyclesInTheTrayGiveBackEverythingTheyTake) {
   for (int i = 0; i < 3; ++i) {
     ChildProcess warm(other.path(), "warm" + std::to_string(i) + ".exe");
     w.AddVanishedProgram(100 + i);
-    w.form->Timer1Timer();
-    testsupport::PumpMessages();
+    w.Cycle();
   }
   toolkit::TResourceCounts before = toolkit::CountResources();
   int added = 0;
@@ -79,8 +86,7 @@ TEST(CycleResources, TimedCyclesInTheTrayGiveBackEverythingTheyTake) {
     if (i % 3 == 0)
       child = std::make_unique<ChildProcess>(other.path(), "new" + std::to_string(i) + ".exe");
     w.AddVanishedProgram(i);
-    w.form->Timer1Timer();
-    testsupport::PumpMessages();
+    w.Cycle();
     added += w.form->AddedCount;
     deleted += w.form->DeletedCount;
   }
@@ -100,13 +106,13 @@ TEST(CycleResources, RefreshingWithIconsReleasesEveryIconItExtracts) {
   // The first round paints the lists and the notice once; the counts follow it.
   w.form->Button1Click();
   w.form->Button2Click();
-  testsupport::PumpMessages();
+  w.Settle();
   ASSERT_GT(w.form->ImageList1.Count(), 1);  // icons were extracted
   toolkit::TResourceCounts before = toolkit::CountResources();
   for (int i = 0; i < kCycles; ++i) {
     w.form->Button1Click();
     w.form->Button2Click();
-    testsupport::PumpMessages();
+    w.Settle();
   }
   toolkit::TResourceCounts after = toolkit::CountResources();
   EXPECT_GT(w.form->ImageList1.Count(), 1);
@@ -119,13 +125,13 @@ TEST(CycleResources, GoingToTheTrayAndBackManyTimesTakesNothingForGood) {
   ChildProcess withIcon(other.path(), "has-an-icon.exe");
   w.form->Show();
   w.form->MinSize();
-  w.form->Timer1Timer();
+  w.Cycle();
   w.form->Resize1();
   testsupport::PumpMessages();
   toolkit::TResourceCounts before = toolkit::CountResources();
   for (int i = 0; i < kCycles; ++i) {
     w.form->MinSize();  // the timer starts, the window hides, the icons go
-    w.form->Timer1Timer();
+    w.Cycle();
     w.form->Resize1();  // the timer stops, the icons come back, the window shows
     testsupport::PumpMessages();
   }

@@ -114,6 +114,7 @@ TEST(SelectionFollowsTheProgram, ADeletionCheckKeepsTheSelectionOnTheSameProgram
   ASSERT_EQ("chosen.exe", SelectedCaption(f.ListView2));
 
   f.Button4Click();  // "削除確認"
+  w.FinishCheck();
   ASSERT_EQ(2, f.ListView2.Count());
   EXPECT_EQ("chosen.exe", SelectedCaption(f.ListView2));
   EXPECT_EQ(f.ListView2.Selected(), WindowSelected(f.ListView2.Handle()));
@@ -121,6 +122,7 @@ TEST(SelectionFollowsTheProgram, ADeletionCheckKeepsTheSelectionOnTheSameProgram
   // The selected program's file goes: the check drops its row and selects nothing.
   ::DeleteFileA(w.dir.file("chosen.exe").c_str());
   f.Button4Click();
+  w.FinishCheck();
   EXPECT_EQ(1, f.ListView2.Count());
   EXPECT_EQ(-1, f.ListView2.Selected());
   EXPECT_EQ(-1, WindowSelected(f.ListView2.Handle()));

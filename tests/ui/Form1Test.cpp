@@ -73,11 +73,18 @@ TEST(MonitoringCycle, DeletionsAreReportedOnlyWithTheDeletionCheckOn) {
   EXPECT_EQ("", w.Balloons().back());
   EXPECT_EQ(0, w.form->DeletedCount);
   w.form->CheckBox5.SetChecked(true);
+  size_t balloons = w.Balloons().size();
   w.form->Button2Click();
+  // The notice waits for the check's findings.
+  EXPECT_EQ(balloons, w.Balloons().size());
+  w.FinishCheck();
   EXPECT_EQ("　削除：1　", w.Balloons().back());
   // The timed cycle takes the same path.
   AddProgram(*w.form, "gone-too.exe", w.dir.file("gone-too.exe"));
   w.form->Timer1Timer();
+  EXPECT_EQ(0, w.cycles);
+  w.FinishCheck();
+  EXPECT_EQ(1, w.cycles);
   EXPECT_NE(std::string::npos, w.Balloons().back().find("　削除："));
 }
 
@@ -110,8 +117,77 @@ TEST(DeletionCheckButton, AnnouncesOnlyTheDeletedCount) {
   AddProgram(*w.form, "a.exe", w.dir.file("a.exe"));
   AddProgram(*w.form, "b.exe", w.dir.file("b.exe"));
   w.form->Button4Click();
+  w.FinishCheck();
   EXPECT_EQ(2, w.form->DeletedCount);
   EXPECT_EQ("　削除：2　", w.Balloons().back());
+}
+
+// While a check runs, what changes the process list waits and then runs in the
+// order it came, as it would have behind a check that held the thread: the log
+// and the notices keep their order, and ticks do not pile up.
+TEST(DeletionCheckButton, WhatComesWhileACheckRunsWaitsForItInOrder) {
+  Window w;
+  w.form->CheckBox1.SetChecked(true);
+  w.form->CheckBox5.SetChecked(true);
+  w.form->ListView1.Clear();
+  w.form->ListView2.Clear();
+  w.form->ListView3.Clear();
+  testsupport::WriteFileBytes(w.dir.file("noticed.exe"), "x");
+  testsupport::AddProcess(w.form->Tables, "noticed.exe", w.dir.file("noticed.exe"));
+  AddProgram(*w.form, "a.exe", w.dir.file("a.exe"));
+  AddProgram(*w.form, "b.exe", w.dir.file("b.exe"));
+  w.form->Button4Click();
+  w.form->Button2Click();
+  w.form->Timer1Timer();
+  w.form->Timer1Timer();
+  EXPECT_EQ(0, w.form->ListView3.Count());  // nothing ran yet
+  w.FinishCheck();
+  EXPECT_TRUE(w.errors.empty());
+  EXPECT_EQ(1, w.cycles);
+  // Each notice takes the one before it down with an empty text first.
+  std::vector<std::string> shown = w.Balloons();
+  shown.erase(std::remove(shown.begin(), shown.end(), ""), shown.end());
+  ASSERT_EQ(3u, shown.size()) << ::testing::PrintToString(shown);
+  EXPECT_EQ("　削除：2　", shown[0]);
+  EXPECT_EQ("　追加：1　", shown[1]);
+  ASSERT_GE(w.form->ListView3.Count(), 3);
+  EXPECT_EQ("b.exe", w.form->ListView3.Cell(0, monitor::kLogName));
+  EXPECT_EQ("a.exe", w.form->ListView3.Cell(1, monitor::kLogName));
+  EXPECT_EQ("noticed.exe", w.form->ListView3.Cell(2, monitor::kLogName));
+}
+
+// The window is shown while a tick waits: the cycles have stopped, and so has
+// the one that waited.
+TEST(DeletionCheckButton, ATickThatWaitsIsDroppedWhenTheWindowIsShown) {
+  Window w;
+  AddProgram(*w.form, "a.exe", w.dir.file("a.exe"));
+  w.form->Button4Click();
+  w.form->Timer1Timer();
+  w.form->Resize1();
+  w.FinishCheck();
+  EXPECT_EQ(0, w.cycles);
+  EXPECT_EQ(1, w.form->DeletedCount);
+}
+
+// A close, or the end of the session, during a check saves at once; the findings
+// that had not come are never applied, neither before the save nor after it.
+TEST(DeletionCheckButton, TheEndDuringACheckSavesAtOnceWithoutItsFindings) {
+  for (bool sessionEnd : {false, true}) {
+    Window w;
+    w.form->ListView2.Clear();
+    for (int i = 0; i < 300; ++i)
+      AddProgram(*w.form, "p" + std::to_string(i) + ".exe", w.dir.file("gone\\p.exe"));
+    w.form->Button4Click();
+    if (sessionEnd) ::SendMessageA(w.form->Handle(), WM_ENDSESSION, TRUE, 0);
+    else w.form->FormDestroy();
+    EXPECT_FALSE(w.form->DeletionCheck.Running());
+    testsupport::PumpFor(300);
+    EXPECT_EQ(300, w.form->ListView2.Count());
+    EXPECT_EQ(0, w.form->DeletedCount);
+    std::string list = testsupport::ReadFileBytes(w.dir.file("ProcessList.dat"));
+    EXPECT_NE(std::string::npos, list.find("p299.exe\r\n"));
+    EXPECT_EQ(std::string::npos, testsupport::ReadFileBytes(w.dir.file("Log.dat")).find("削除"));
+  }
 }
 
 // --- Layout ---
@@ -452,6 +528,27 @@ TEST(Comment, CancelKeepsItAndAnEmptyOkClearsIt) {
   };
   w.form->N3Click();
   EXPECT_EQ("", w.form->ListView2.Cell(row, monitor::kProgramComment));
+}
+
+// The comment box runs a message loop, in which a deletion check may remove rows
+// above the one the comment is for.
+TEST(Comment, GoesToItsRowWhenACheckRemovesRowsWhileTheBoxIsOpen) {
+  Window w;
+  w.form->ListView2.Clear();
+  AddProgram(*w.form, "gone.exe", w.dir.file("gone.exe"));
+  testsupport::WriteFileBytes(w.dir.file("kept.exe"), "x");
+  AddProgram(*w.form, "kept.exe", w.dir.file("kept.exe"));
+  w.form->ListView2.SetSelected(1);
+  w.form->Button4Click();
+  w.form->Hooks.EditComment = [&](HWND, std::string& comment) {
+    w.FinishCheck();
+    comment = "これ";
+    return true;
+  };
+  w.form->N3Click();
+  ASSERT_EQ(1, w.form->ListView2.Count());
+  EXPECT_EQ("kept.exe", w.form->ListView2.Cell(0, monitor::kProgramName));
+  EXPECT_EQ("これ", w.form->ListView2.Cell(0, monitor::kProgramComment));
 }
 
 TEST(ListCommands, DeleteRemovesTheRowAtOnceAndCopyingFillsTheClipboard) {

@@ -28,6 +28,7 @@ struct MainWindow {
   std::unique_ptr<TForm1> form;
   std::vector<std::string> errors;
   std::vector<std::string> notices;
+  int cycles = 0;  // timed cycles ended, their deletion checks applied
 
   // `shellError`: every request to the notification area fails with it, as when
   // the taskbar is not up yet.
@@ -37,6 +38,7 @@ struct MainWindow {
     form = std::make_unique<TForm1>(dir.path());
     form->Hooks.ShowError = [this](HWND, const std::string& m) { errors.push_back(m); };
     form->Hooks.ShowNotice = [this](HWND, const std::string& m) { notices.push_back(m); };
+    form->OnCycleEnd = [this] { ++cycles; };
     // As the program does: the tray icon's own errors go to the window's box.
     trayicon::SetTrayErrorHandler([this](const std::exception& e) { form->ReportError(e.what()); });
     EXPECT_TRUE(form->CreateWindowed());
@@ -54,6 +56,11 @@ struct MainWindow {
     for (const traytest::NotifyCall& c : shell.calls)
       if ((c.data.uFlags & NIF_INFO) && c.data.szInfoTitle[0]) texts.push_back(c.data.szInfo);
     return texts;
+  }
+  // Serves messages until the deletion check in flight, and what waited for it,
+  // is done.
+  void FinishCheck() {
+    ASSERT_TRUE(PumpUntil([this] { return !form->DeletionCheck.Running(); }));
   }
   int RowOfPid(DWORD pid) const {
     for (int i = 0; i < form->ListBox1.Count(); ++i)
