@@ -59,7 +59,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                               ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&icc);
 
-  TForm1 form(toolkit::ProgramFolder());
+  TForm1 form(toolkit::ProgramFolder(), toolkit::ProgramFolderWide());
   // An error in the tray icon's own window, and the one word about an icon no
   // notification area has taken two minutes after the start, are shown like any
   // other handler's.

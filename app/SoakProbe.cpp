@@ -23,10 +23,15 @@ struct TSoakProbe {
 
   void Write(DWORD cycleMs) {
     toolkit::TResourceCounts counts = toolkit::CountResources();
-    std::fprintf(log, "%ld %ld %ld %ld %" PRId64 " %d %d %d %d %d %d %lu\n", cycle, counts.Handles,
-                 counts.Gdi, counts.User, counts.PrivateBytes, form.AddedCount, form.UpdatedCount,
-                 form.DeletedCount, form.ListView1.Count(), form.ListView2.Count(),
-                 form.ListView3.Count(), static_cast<unsigned long>(cycleMs));
+    // The run journal keeps a handle on each running process: counted apart, as
+    // they come and go with the load's processes.
+    const ui::TRunJournalling* journal = form.RunJournal();
+    const int followed = journal ? journal->Tracker().OpenHandles() : 0;
+    std::fprintf(log, "%ld %ld %ld %ld %" PRId64 " %d %d %d %d %d %d %lu %d\n", cycle,
+                 counts.Handles, counts.Gdi, counts.User, counts.PrivateBytes, form.AddedCount,
+                 form.UpdatedCount, form.DeletedCount, form.ListView1.Count(),
+                 form.ListView2.Count(), form.ListView3.Count(),
+                 static_cast<unsigned long>(cycleMs), followed);
     std::fflush(log);
   }
 
@@ -54,7 +59,7 @@ void InstallSoakProbe(TForm1& form) {
   std::fprintf(probe.log, "# methods: %s\n", toolkit::ResourceCountMethods().c_str());
   std::fprintf(probe.log,
                "# cycle handles gdi user private_bytes added updated deleted current programs "
-               "log cycle_ms\n");
+               "log cycle_ms journal_handles\n");
   probe.Write(0);
   // A cycle ends when its deletion check is applied, which may be a moment after
   // the tick's handler returned.

@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 
+#include "toolkit/AnsiText.h"
 #include "toolkit/Handle.h"
 
 namespace monitor {
@@ -134,7 +135,7 @@ TRunTracker::TRun TRunTracker::Begin(const TSeenProcess& p, const FILETIME& cycl
     start.Path = api_.ImagePath(run.Process);
     start.User = api_.UserName(run.Process);
   }
-  start.Name = start.Path.empty() ? p.ExeName : FileNameOf(start.Path);
+  start.Name = start.Path.empty() ? toolkit::Widen(p.ExeName) : FileNameOf(start.Path);
   return run;
 }
 

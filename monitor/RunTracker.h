@@ -23,14 +23,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace monitor {
+#include "monitor/SeenProcess.h"
 
-// A process as the walk saw it.
-struct TSeenProcess {
-  DWORD Pid = 0;
-  DWORD ParentPid = 0;
-  std::wstring ExeName;  // the walk's file name, used when the path cannot be read
-};
+namespace monitor {
 
 enum class TRunEventKind { Start, End };
 

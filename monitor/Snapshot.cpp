@@ -151,6 +151,7 @@ void GetProcessesList(TTables& tables, const ProcessApi& api) {
 
 void GetProcessesList(TTables& tables, const ProcessApi& api, TImagePathCache* cache) {
   tables.SnapshotTime = toolkit::NowText();
+  tables.Seen.clear();
   if (!api.CreateToolhelp32Snapshot || !api.Process32First || !api.Process32Next) return;
   toolkit::FileHandle snapshot(api.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return;
@@ -163,6 +164,7 @@ void GetProcessesList(TTables& tables, const ProcessApi& api, TImagePathCache* c
        more = api.Process32Next(snapshot.get(), &entry)) {
     entry.szExeFile[MAX_PATH - 1] = '\0';
     std::string name = entry.szExeFile;
+    tables.Seen.push_back({entry.th32ProcessID, entry.th32ParentProcessID, name});
     std::string path = ResolvedPath(entry.th32ProcessID, api, cache);
     if (path.empty()) continue;
     if (path == name) continue;

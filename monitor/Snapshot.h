@@ -67,7 +67,8 @@ private:
 };
 
 // Stamps SnapshotTime, then appends one current-process row (its name and path) and
-// one identifier per admitted process. Never removes rows.
+// one identifier per admitted process. Never removes rows. Seen becomes every
+// process of the walk.
 // The walk through the system's own functions keeps its paths in
 // TImagePathCache::System(); any other is read afresh.
 void GetProcessesList(TTables& tables, const ProcessApi& api = ProcessApi::System());

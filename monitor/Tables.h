@@ -15,9 +15,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "monitor/ProgramIndex.h"
 #include "monitor/RealPaths.h"
+#include "monitor/SeenProcess.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/ListView.h"
 #include "toolkit/StringList.h"
@@ -88,6 +90,8 @@ struct TTables {
   TCycleCounts Counts;
   TProgramIndex ProgramIndex;           // the first ProcessList row of each program
   TRealPaths RealPaths;                 // the real paths behind stored texts that lost characters
+  // Every process the last walk saw, admitted or not (empty when it failed).
+  std::vector<TSeenProcess> Seen;
 };
 
 // Appends an entry of the given kind ("追加", "更新", "削除") to the log, stamped now.

@@ -11,7 +11,10 @@
 # Sleeper helper start and end every few seconds, and now and then one under a
 # new name starts, ends and is deleted, so the list grows, the balloon shows and
 # the deletion path runs. At the end the program is closed the way "閉じる" does
-# (the probe sees soak.stop) and the files it writes at the end are checked.
+# (the probe sees soak.stop) and the files it writes at the end are checked, and
+# the run journal it wrote meanwhile. The run journal's handles on running
+# processes are counted apart from the program's own: they come and go with the
+# load, and must come back down once the load has ended.
 #
 # Output: the figures after the warm-up and at the end, in build/soak/ (or
 # $VANTRY_SOAK_OUT) the full log (one line per cycle) and the files the program
@@ -131,7 +134,9 @@ for _ in $(seq 120); do
 done
 wait "$app_pid" 2>/dev/null || true
 cp "$log" "$out/soak.log"
-for f in ProcessList.dat Log.dat Inf.ini; do [ -f "$app_dir/$f" ] && cp "$app_dir/$f" "$out/"; done
+for f in ProcessList.dat Log.dat Inf.ini RunJournal.csv RunJournal.{1,2,3,4,5}.csv; do
+  [ -f "$app_dir/$f" ] && cp "$app_dir/$f" "$out/"
+done
 
 failed=0
 fail() { echo "soak: FAIL: $*"; failed=1; }
@@ -151,10 +156,21 @@ grep -q 'Interval=1' "$app_dir/Inf.ini" 2>/dev/null || fail "Inf.ini lost the in
 log_text=$(iconv -f CP932 -t UTF-8 "$app_dir/Log.dat" 2>/dev/null || true)
 grep -q '追加' <<<"$log_text" || fail "Log.dat has no 追加 entry"
 grep -q '削除' <<<"$log_text" || fail "Log.dat has no 削除 entry"
+# The journal: every start and end of the load's programs, each line whole.
+journal="$app_dir/RunJournal.csv"
+if [ ! -f "$journal" ]; then
+  fail "RunJournal.csv was not written"
+else
+  [ "$(head -c 3 "$journal" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "RunJournal.csv has no byte-order mark"
+  ends=$(grep -c '^終了,.*SoakChurn' "$journal" || true)
+  [ "$ends" -gt 0 ] || fail "RunJournal.csv has no end of a load program"
+  [ "$(tail -c 2 "$journal" | od -An -tx1 | tr -d ' ')" = 0d0a ] || fail "RunJournal.csv ends in a cut line"
+fi
 
 # The figures. Columns: cycle handles gdi user private_bytes added updated
-# deleted current programs log cycle_ms. Start: the cycle after the warm-up;
-# end: the last cycle.
+# deleted current programs log cycle_ms journal_handles. Start: the cycle after
+# the warm-up; end: the last cycle. The handles row is the program's own, the
+# journal's handles taken out.
 methods=$(sed -n 's/^# methods: //p' "$log" | head -n 1)
 summary=$(awk -v warm="$warmup" '
   /^#/ { next }
@@ -162,8 +178,11 @@ summary=$(awk -v warm="$warmup" '
     if (n == warm) start = $0
     if ($6 > 0) adds++; if ($8 > 0) dels++
     if ($12 > maxms) maxms = $12 }
-  END { print n, (start == "" ? "-" : start), last, adds + 0, dels + 0, maxms + 0 }' "$log")
-read -r cycles s_c s_h s_g s_u s_p _ _ _ _ s_prog s_log _ e_c e_h e_g e_u e_p _ _ _ _ e_prog e_log _ adds dels maxms <<<"$summary"
+  END { print n, (start == "" ? "-" : start), last, adds + 0, dels + 0, maxms + 0 }' "$log" |
+  tr -d '\r')
+read -r cycles s_c s_h s_g s_u s_p _ _ _ _ s_prog s_log _ s_j e_c e_h e_g e_u e_p _ _ _ _ e_prog e_log _ e_j adds dels maxms <<<"$summary"
+s_h=$((s_h - s_j))
+e_h=$((e_h - e_j))
 if [ "$s_c" = "-" ]; then
   fail "only $cycles cycles ran, fewer than the warm-up of $warmup"
 else
@@ -173,6 +192,7 @@ else
   printf 'soak: %-22s %12s %12s %10s %10s\n' "" "after cycle $s_c" "after cycle $e_c" "growth" "allowed"
   row() { printf 'soak: %-22s %12s %12s %10s %10s\n' "$1" "$2" "$3" "$(( $3 - $2 ))" "$4"; }
   row "kernel handles" "$s_h" "$e_h" "$allow_handles"
+  row "journal's handles" "$s_j" "$e_j" "$allow_handles"
   row "GDI objects" "$s_g" "$e_g" "$allow_gdi"
   row "USER objects" "$s_u" "$e_u" "$allow_user"
   row "private memory (KiB)" "$((s_p / 1024))" "$((e_p / 1024))" "$allow_kib"
@@ -184,6 +204,7 @@ else
   row "programs listed" "$s_prog" "$e_prog" "-"
   row "log entries" "$s_log" "$e_log" "-"
   [ $((e_h - s_h)) -le "$allow_handles" ] || fail "kernel handles grew by $((e_h - s_h))"
+  [ $((e_j - s_j)) -le "$allow_handles" ] || fail "the journal's handles grew by $((e_j - s_j))"
   [ $((e_g - s_g)) -le "$allow_gdi" ] || fail "GDI objects grew by $((e_g - s_g))"
   [ $((e_u - s_u)) -le "$allow_user" ] || fail "USER objects grew by $((e_u - s_u))"
   [ $(((e_p - s_p) / 1024)) -le "$allow_kib" ] || fail "private memory grew by $(((e_p - s_p) / 1024)) KiB"

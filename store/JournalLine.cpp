@@ -1,5 +1,7 @@
 #include "store/JournalLine.h"
 
+#include <cstring>
+
 #include "toolkit/Csv.h"
 
 namespace store {
@@ -68,43 +70,47 @@ std::string FormatJournalLine(const TJournalLine& line) {
   return FormatFields([&line](int i) -> const std::string& { return line.*kFields[i]; });
 }
 
-bool ParseJournalLine(const std::string& text, TJournalLine* line) {
+namespace {
+
+// One line in [at, end): a file of the default size is read at every start, so
+// fields are taken a run of bytes at a time.
+bool ParseLine(const char* at, const char* const end, TJournalLine* line) {
   TJournalLine parsed;
-  size_t at = 0;
   for (int i = 0; i < kJournalColumns; ++i) {
     std::string& field = parsed.*kFields[i];
-    const bool quoted = at < text.size() && text[at] == '"';
-    if (quoted) {
-      for (++at;; ++at) {
-        if (at >= text.size()) return false;  // the quote never closes: cut
-        if (text[at] == '"') {
-          if (at + 1 < text.size() && text[at + 1] == '"') {
-            field += '"';
-            ++at;
-          } else {
-            ++at;
-            break;
-          }
-        } else {
-          field += text[at];
-        }
+    if (at < end && *at == '"') {
+      for (++at;;) {
+        const char* quote = static_cast<const char*>(std::memchr(at, '"', end - at));
+        if (!quote) return false;  // the quote never closes: cut
+        field.append(at, quote);
+        at = quote + 1;
+        if (at == end || *at != '"') break;
+        field += '"';  // a doubled quote
+        ++at;
       }
     } else {
       if (i == kJournalColumns - 1) return false;  // the user is always quoted
-      const size_t end = text.find(',', at);
-      field = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
-      if (field.find('"') != std::string::npos) return false;
-      at += field.size();
+      const char* comma = static_cast<const char*>(std::memchr(at, ',', end - at));
+      const char* fieldEnd = comma ? comma : end;
+      if (std::memchr(at, '"', fieldEnd - at)) return false;
+      field.assign(at, fieldEnd);
+      at = fieldEnd;
     }
     if (i < kJournalColumns - 1) {
-      if (at >= text.size() || text[at] != ',') return false;
+      if (at == end || *at != ',') return false;
       ++at;
     }
   }
-  if (at != text.size()) return false;
+  if (at != end) return false;
   if (parsed.Event != kJournalStart && parsed.Event != kJournalEnd) return false;
   *line = std::move(parsed);
   return true;
+}
+
+}  // namespace
+
+bool ParseJournalLine(const std::string& text, TJournalLine* line) {
+  return ParseLine(text.data(), text.data() + text.size(), line);
 }
 
 std::vector<TJournalLine> ParseJournal(const std::string& bytes) {
@@ -114,7 +120,7 @@ std::vector<TJournalLine> ParseJournal(const std::string& bytes) {
     const size_t end = bytes.find("\r\n", at);
     if (end == std::string::npos) break;  // a last line without CR LF was cut
     TJournalLine line;
-    if (ParseJournalLine(bytes.substr(at, end - at), &line)) lines.push_back(std::move(line));
+    if (ParseLine(bytes.data() + at, bytes.data() + end, &line)) lines.push_back(std::move(line));
     at = end + 2;
   }
   return lines;

@@ -166,15 +166,16 @@ bool TRunJournal::Append(const TJournalLine& line) {
 
 std::vector<TJournalLine> ReadJournalFile(const std::wstring& path, uint64_t tailBytes) {
   // The program's own writer keeps the file open while it runs.
-  toolkit::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  toolkit::FileHandle file(::CreateFileW(
+      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   LARGE_INTEGER size = {};
   if (!file || !::GetFileSizeEx(file.get(), &size)) return {};
   const uint64_t total = static_cast<uint64_t>(size.QuadPart);
   // A tail begins two bytes early, so that a line beginning exactly at its start
   // is seen to follow a line break.
-  const uint64_t from = total > tailBytes ? total - tailBytes - std::min<uint64_t>(total - tailBytes, 2) : 0;
+  const uint64_t over = total > tailBytes ? total - tailBytes : 0;
+  const uint64_t from = over - std::min<uint64_t>(over, 2);
   std::string bytes;
   if (total - from > 0x40000000 ||
       !ReadAt(file.get(), from, static_cast<size_t>(total - from), &bytes))

@@ -1,11 +1,11 @@
 // The run journal file, RunJournal.csv beside the executable (JournalLine.h has
-// its lines). Unlike the three data files it is never rewritten: the lines of a
-// cycle are appended in one write and flushed to the disk before the cycle ends,
-// so a crash or a power cut loses at most the lines being written and never
-// touches the lines before them. (One flush a cycle, not one a line: the first
-// cycle writes a line for every running process, and each flush waits for the
-// disk, which on a busy disk is milliseconds, all of it in the user interface's
-// thread.)
+// its lines). Unlike the three data files it is never rewritten: the lines
+// given together (a cycle's) are appended in one write and flushed to the disk at
+// once, so a crash or a power cut loses at most the lines being written and never
+// touches the lines before them. (One flush for the lines of a cycle, not one a
+// line: the first cycle writes a line for every running process, and each flush
+// waits for the disk. The program's writes go through a thread of their own,
+// JournalWriter.h.)
 // A session that finds the file ending without a line break (the last line of a
 // crashed one) ends that line first, so that its own lines are whole.
 //
@@ -47,7 +47,8 @@ public:
 
   // Appends the lines in one write and flushes them to the disk. Lines that
   // cannot be written (a full disk, the file taken by another program) are kept,
-  // up to kMaxWaitingLines, and written before the next ones; false then.
+  // up to kMaxWaitingLines, and written before the next ones, or by an Append of
+  // none; false then.
   bool Append(const std::vector<TJournalLine>& lines);
   bool Append(const TJournalLine& line);
   // Lines kept for a later Append, and lines given up because there were too many.

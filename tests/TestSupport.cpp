@@ -68,8 +68,10 @@ bool Exists(const std::string& path) {
 std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(toolkit::Widen(path)); }
 
 std::string ReadFileBytes(const std::wstring& path) {
+  // Also a file that its writer keeps open (the run journal).
   toolkit::FileHandle file(::CreateFileW(toolkit::LongPathForm(path).c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
   if (!file) throw std::runtime_error("cannot open " + toolkit::Utf8Of(path));
   std::string bytes;
   char chunk[65536];
@@ -89,6 +91,11 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   if (!file) throw std::runtime_error("cannot create " + toolkit::Utf8Of(path));
   DWORD written = 0;
   ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+toolkit::FileHandle HoldNewFile(const std::wstring& path) {
+  return toolkit::FileHandle(
+      ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, CREATE_NEW, 0, nullptr));
 }
 
 SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int second) {

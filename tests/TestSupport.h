@@ -40,6 +40,9 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // The same for paths no code page holds and paths past MAX_PATH.
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// Makes a new file and holds it, shared with nobody, as another program may: the
+// writer can neither open, replace nor delete it while the handle lives.
+toolkit::FileHandle HoldNewFile(const std::wstring& path);
 // Makes the folder and every folder above it that is missing.
 void CreateFolders(const std::wstring& path);
 

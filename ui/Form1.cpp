@@ -6,6 +6,7 @@
 
 #include "monitor/FileFacts.h"
 #include "res/resource.h"
+#include "toolkit/AnsiText.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -49,8 +50,10 @@ int SmallIconSize(int dpi) { return toolkit::SystemMetricForDpi(SM_CXSMICON, dpi
 
 }  // namespace
 
-TForm1::TForm1(std::string folder)
-    : Image2(LoadFallbackIcon(SmallIconSize(toolkit::kDesignDpi))), folder_(std::move(folder)) {
+TForm1::TForm1(std::string folder, std::wstring journalFolder)
+    : Image2(LoadFallbackIcon(SmallIconSize(toolkit::kDesignDpi))),
+      folder_(std::move(folder)),
+      journalFolder_(journalFolder.empty() ? toolkit::Widen(folder_) : std::move(journalFolder)) {
   // The headings in the order of each table's column enum (monitor/Tables.h).
   ListView1.Columns = {{"ファイル名", 150}, {"フルパス", 0, true}, {"更新日時", 120}, {"", 16}};
   ListView2.Columns = {{"ファイル名", 130}, {"フルパス", 300},     {"更新日時", 120},
@@ -193,6 +196,12 @@ void TForm1::CreateSettingsPage(HWND page) {
   ListView4.Create(page, {328, 24, 217, 85}, false);
   Button6.Create(page, {330, 112, 43, 21, "追加"}, Handler(&TForm1::Button6Click));
   Button7.Create(page, {376, 112, 37, 21, "削除"}, Handler(&TForm1::Button7Click));
+
+  // Beyond the designed page: below it, so that nothing designed moves.
+  CreateChild(page, "BUTTON", {8, 144, 313, 65, "実行履歴"}, BS_GROUPBOX);
+  CheckBox6.Create(page, {16, 162, 133, 17, "実行履歴を記録する"});
+  toolkit::CreateLabel(page, {16, 188, 100, 12, "最大サイズ（KB）"});
+  SpinEdit3.Create(page, {124, 184, 65, 21});
 }
 
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "monitor/DeletionCheck.h"
@@ -27,6 +28,7 @@
 #include "toolkit/Timer.h"
 #include "toolkit/Window.h"
 #include "trayicon/Taskbar.h"
+#include "ui/RunJournalling.h"
 #include "ui/SystemHooks.h"
 
 namespace ui {
@@ -37,8 +39,10 @@ class TOKBottomDlg;
 class TForm1 : public toolkit::TWindow, public toolkit::TComponent {
 public:
   // `folder` holds the data and settings files: the executable's folder in the
-  // program, a temporary one in tests.
-  explicit TForm1(std::string folder);
+  // program, a temporary one in tests. The run journal goes to `journalFolder`,
+  // the same folder whole in UTF-16 (the ANSI form loses what CP932 cannot hold);
+  // empty, it is `folder` widened.
+  explicit TForm1(std::string folder, std::wstring journalFolder = std::wstring());
   ~TForm1() override;
 
   // The other two windows of the program, made after this one.
@@ -70,6 +74,10 @@ public:
   toolkit::TCheckBox CheckBox1;      // 変更を通知する
   toolkit::TSpinEdit SpinEdit1{1, 60, 10};     // 取得間隔（秒）
   toolkit::TSpinEdit SpinEdit2{10, 200, 100};  // ログの最大保存数
+  // The run journal's, below the designed ones ([RunJournal] of Inf.ini).
+  toolkit::TCheckBox CheckBox6;      // 実行履歴を記録する
+  toolkit::TSpinEdit SpinEdit3{store::kMinJournalKB, store::kMaxJournalKB,
+                               store::TJournalSettings().MaxKB};  // 最大サイズ（KB）
 
   // --- Buttons, timers, tray ---
   toolkit::TButton Button1, Button2, Button3, Button4, Button5, Button6, Button7;
@@ -136,6 +144,14 @@ public:
   bool CreateWindowed();
   const std::string& Folder() const { return folder_; }
 
+  // Starts the run journal, or ends it (its handles closed, its runs left open),
+  // as the settings say, and shows them on the settings tab; FormCreate does so
+  // with those of Inf.ini. Each timed cycle then journals the runs its walk began
+  // and ended, after taking up what the user changed on the tab meanwhile.
+  void SetRunJournal(const store::TJournalSettings& settings);
+  store::TJournalSettings RunJournalSettings() const;  // as the settings tab shows them
+  const ui::TRunJournalling* RunJournal() const { return journalling_.get(); }
+
   // The window's ways out to the system and the user (shell calls, questions,
   // boxes); tests set the members they answer or read.
   ui::TSystemHooks Hooks;
@@ -177,6 +193,9 @@ private:
   void CopySelectedCell(const toolkit::TListView& view, int column);
 
   std::string folder_;
+  std::wstring journalFolder_;
+  std::unique_ptr<ui::TRunJournalling> journalling_;  // null while the journal is off
+  store::TJournalSettings journalSettings_;             // what journalling_ was made with
   store::DataFilesState dataFiles_;      // what the loading made of the data files
   store::TSettingsFileState settingsFile_;  // what the reading made of Inf.ini
   ui::TOKBottomDlg* about_ = nullptr;

@@ -52,7 +52,11 @@ void TForm1::Timer1Timer() {
     toolkit::TListUpdate current(ListView1), programs(ListView2), log(ListView3);
     ListView1.Clear();
     ListBox1.Clear();
+    // Settings change only while the window is shown, when no cycle runs.
+    if (!(RunJournalSettings() == journalSettings_)) SetRunJournal(RunJournalSettings());
     GetProcessesList();
+    // At the walk, so that the cycle's time is the walk's.
+    if (journalling_) journalling_->Cycle(Tables.Seen);
     ListFileProperty();
     CompareAndCheck([this] {
       if (OnCycleEnd) OnCycleEnd();
@@ -151,6 +155,7 @@ void TForm1::FormCreate() {
         store::SettingsPath(folder_), Memo2, Settings(),
         [this](const std::string& notice) { Hooks.ShowNotice(Handle(), notice); },
         settingsFile_);
+    SetRunJournal(settingsFile_.Journal);
     toolkit::TApplication& app = toolkit::Application();
     app.OnMinimize = Handler(&TForm1::MinSize);
     app.OnRestore = [resize = Handler(&TForm1::Resize1)](toolkit::TComponent*) {
@@ -185,8 +190,27 @@ void TForm1::SaveAll() {
       trayicon::TTrayIcon& icon;
       ~IconAway() { icon.SetVisible(false); }
     } iconAway{TrayIcon1};
+    settingsFile_.Journal = RunJournalSettings();
     store::WriteSettings(store::SettingsPath(folder_), Memo2, Settings(), settingsFile_);
   });
+}
+
+void TForm1::SetRunJournal(const store::TJournalSettings& settings) {
+  CheckBox6.SetChecked(settings.Enabled);
+  SpinEdit3.SetValue(settings.MaxKB);
+  // Read back, so that the cycle finds the tab and the journal agreeing.
+  journalSettings_ = RunJournalSettings();
+  journalling_.reset();
+  if (journalSettings_.Enabled)
+    journalling_ = std::make_unique<ui::TRunJournalling>(journalFolder_, journalSettings_);
+}
+
+store::TJournalSettings TForm1::RunJournalSettings() const {
+  store::TJournalSettings settings;
+  settings.Enabled = CheckBox6.Checked();
+  // A value still being typed may lie outside the range.
+  settings.MaxKB = std::min(std::max(SpinEdit3.Value(), store::kMinJournalKB), store::kMaxJournalKB);
+  return settings;
 }
 
 void TForm1::FormDestroy() {

@@ -79,7 +79,7 @@ void TRunJournalling::Cycle(const std::vector<monitor::TSeenProcess>& seen,
   std::vector<store::TJournalLine> lines;
   lines.reserve(events.size());
   for (const monitor::TRunEvent& event : events) lines.push_back(JournalLineOf(event));
-  journal_.Append(lines);
+  journal_.Append(std::move(lines));
 }
 
 }  // namespace ui

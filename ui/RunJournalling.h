@@ -3,6 +3,9 @@
 // is where the process side (monitor/) and the file side (store/) of the journal
 // meet; neither knows the other.
 //
+// The cycle hands its lines to the journal's writer thread, which writes and
+// flushes them while the cycle goes on (store/JournalWriter.h).
+//
 // A session begins by reading the end of the journal for the runs an earlier
 // session wrote as started and never saw end. The processes running at the first
 // cycle are all new to the tracker; those of them that the journal already holds
@@ -20,6 +23,7 @@
 #include <vector>
 
 #include "monitor/RunTracker.h"
+#include "store/JournalWriter.h"
 #include "store/RunJournal.h"
 #include "store/SettingsForm.h"
 
@@ -47,11 +51,11 @@ public:
   void Cycle(const std::vector<monitor::TSeenProcess>& seen, const FILETIME& cycleTime);
 
   const monitor::TRunTracker& Tracker() const { return tracker_; }
-  const store::TRunJournal& Journal() const { return journal_; }
+  const store::TJournalWriter& Journal() const { return journal_; }
 
 private:
   monitor::TRunTracker tracker_;
-  store::TRunJournal journal_;
+  store::TJournalWriter journal_;
 };
 
 }  // namespace ui

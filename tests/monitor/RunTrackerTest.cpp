@@ -54,7 +54,9 @@ BOOL WINAPI FakeTimes(HANDLE h, LPFILETIME created, LPFILETIME exited, LPFILETIM
   *exited = p.Exited ? At(p.Exited) : FILETIME{};
   return TRUE;
 }
-DWORD WINAPI FakeWait(HANDLE h, DWORD) { return ProcessOf(h).Exited ? WAIT_OBJECT_0 : WAIT_TIMEOUT; }
+DWORD WINAPI FakeWait(HANDLE h, DWORD) {
+  return ProcessOf(h).Exited ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+}
 BOOL WINAPI FakeClose(HANDLE h) { return g_handles.erase(h) == 1; }
 std::wstring FakePath(HANDLE h) { return ProcessOf(h).Path; }
 std::wstring FakeUser(HANDLE) { return L"VM\\user"; }
@@ -78,7 +80,7 @@ struct FakeSystem {
   static int Handles() { return static_cast<int>(g_handles.size()); }
 };
 
-TSeenProcess Seen(DWORD pid, DWORD parent = 1, const std::wstring& name = L"x.exe") {
+TSeenProcess Seen(DWORD pid, DWORD parent = 1, const std::string& name = "x.exe") {
   return TSeenProcess{pid, parent, name};
 }
 
@@ -118,7 +120,7 @@ TEST(RunTracker, AProcessThatCannotBeOpenedHasTheCyclesTimesMarked) {
   monitor::TRunTracker tracker(fake.api);
   fake.Add(200, 10, L"C:\\svc.exe");
   g_processes.back().Opens = false;
-  std::vector<TRunEvent> events = tracker.Cycle({Seen(200, 4, L"svc.exe")}, At(20));
+  std::vector<TRunEvent> events = tracker.Cycle({Seen(200, 4, "svc.exe")}, At(20));
   ASSERT_EQ(1u, events.size());
   EXPECT_TRUE(events[0].StartedFromCycle);
   EXPECT_EQ(Ticks(At(20)), Ticks(events[0].Started));
@@ -126,7 +128,7 @@ TEST(RunTracker, AProcessThatCannotBeOpenedHasTheCyclesTimesMarked) {
   EXPECT_EQ(L"", events[0].Path);
   EXPECT_EQ(L"", events[0].User);
   EXPECT_EQ(0, FakeSystem::Handles());
-  EXPECT_TRUE(tracker.Cycle({Seen(200, 4, L"svc.exe"), Seen(201)}, At(30)).size() == 1);
+  EXPECT_TRUE(tracker.Cycle({Seen(200, 4, "svc.exe"), Seen(201)}, At(30)).size() == 1);
   events = tracker.Cycle({Seen(201)}, At(40));
   ASSERT_EQ(1u, events.size());
   EXPECT_EQ(200u, events[0].Pid);
@@ -170,7 +172,7 @@ TEST(RunTracker, RunsAnEarlierSessionJournalledStartNoMoreButTheirEndsAreSeen) {
                          {302, static_cast<int64_t>(Ticks(At(5)) / 10000), false, L"reused.exe"},
                          {303, static_cast<int64_t>(Ticks(At(8)) / 10000), true, L"svc.exe"}});
   std::vector<TRunEvent> events = tracker.Cycle(
-      {Seen(300), Seen(301), Seen(302), Seen(303, 1, L"svc.exe")}, At(20));
+      {Seen(300), Seen(301), Seen(302), Seen(303, 1, "svc.exe")}, At(20));
   ASSERT_EQ(2u, events.size());
   EXPECT_EQ(301u, events[0].Pid);
   EXPECT_EQ(302u, events[1].Pid);

@@ -63,6 +63,12 @@ TEST(Snapshot, ListsAChildStartedFromATemporaryFolder) {
   ASSERT_EQ(1u, rows.size());
   EXPECT_EQ("vantry-child.exe", t.CurrentProcesses[rows[0]].Caption);
   EXPECT_EQ(child.path(), t.CurrentProcesses[rows[0]].Cell(kCurrentPath));
+  // The walk's view of it, for the run journal: its parent is this test.
+  auto seen = std::find_if(t.Seen.begin(), t.Seen.end(),
+                           [&](const monitor::TSeenProcess& p) { return p.Pid == child.pid(); });
+  ASSERT_NE(t.Seen.end(), seen);
+  EXPECT_EQ(::GetCurrentProcessId(), seen->ParentPid);
+  EXPECT_EQ("vantry-child.exe", seen->ExeName);
 }
 
 TEST(Snapshot, TwoInstancesOfOneProgramGiveTwoRowsAndTwoIdentifiers) {
@@ -222,6 +228,11 @@ TEST(Snapshot, RewritesKernelPathsAndAdmitsOnlyResolvedOnes) {
   };
   Table t;
   t.Refresh(fake::Api());
+  // Every process the walk saw is seen, admitted or not.
+  ASSERT_EQ(5u, t.Seen.size());
+  EXPECT_EQ(4u, t.Seen[0].Pid);
+  EXPECT_EQ("System", t.Seen[0].ExeName);
+  EXPECT_EQ(16u, t.Seen[3].Pid);
   ASSERT_EQ(3, t.CurrentProcesses.Count());
   EXPECT_EQ(windows + "\\System32\\smss.exe", t.CurrentProcesses[0].Cell(kCurrentPath));
   EXPECT_EQ("C:\\Windows\\system32\\csrss.exe", t.CurrentProcesses[1].Cell(kCurrentPath));
@@ -280,6 +291,7 @@ TEST(Snapshot, FailedSnapshotLeavesTheTableEmptyButStampsTheTime) {
   fake::failSnapshot = false;
   EXPECT_EQ(0, t.CurrentProcesses.Count());
   EXPECT_EQ(0, t.CurrentPids.Count());
+  EXPECT_TRUE(t.Seen.empty());  // which the run journal takes for a failed walk
   EXPECT_FALSE(t.SnapshotTime.empty());
   EXPECT_EQ(1, t.Icons.Count());  // the fallback icon only
 }

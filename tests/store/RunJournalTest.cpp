@@ -6,11 +6,14 @@
 
 #include "JournalSamples.h"
 #include "TestSupport.h"
+#include "store/JournalWriter.h"
 #include "store/RunJournal.h"
 #include "toolkit/AnsiText.h"
 #include "toolkit/Handle.h"
 
+using testsupport::ReadFileBytes;
 using testsupport::TempDir;
+using testsupport::WriteFileBytes;
 
 namespace {
 
@@ -18,27 +21,6 @@ store::TJournalLine Line(int pid) {
   store::TJournalLine line = testsupport::StartLine(pid, "VM\\user");
   line.Path = u8"C:\\김민준\\a.exe";
   return line;
-}
-
-std::string Bytes(const std::wstring& path) {
-  toolkit::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
-  if (!file) return "(none)";
-  std::string bytes;
-  char chunk[65536];
-  DWORD read = 0;
-  while (::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
-    bytes.append(chunk, read);
-  return bytes;
-}
-
-void Put(const std::wstring& path, const std::string& bytes) {
-  toolkit::FileHandle file(
-      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  ASSERT_TRUE(file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                  &written, nullptr));
 }
 
 bool Exists(const std::wstring& path) {
@@ -61,7 +43,8 @@ TEST(RunJournal, ANewFileHasItsHeaderAndEachLineIsInTheFileOnceAppended) {
   store::TRunJournal journal(folder.Journal(), store::kDefaultJournalLimitBytes);
   ASSERT_TRUE(journal.Append(Line(1)));
   // Read while the writer still holds the file open.
-  EXPECT_EQ(store::JournalHeader() + store::FormatJournalLine(Line(1)), Bytes(folder.Journal()));
+  EXPECT_EQ(store::JournalHeader() + store::FormatJournalLine(Line(1)),
+            ReadFileBytes(folder.Journal()));
   ASSERT_TRUE(journal.Append(Line(2)));
   EXPECT_EQ((std::vector<store::TJournalLine>{Line(1), Line(2)}),
             store::ReadJournalFile(folder.Journal()));
@@ -77,7 +60,7 @@ TEST(RunJournal, ALaterSessionEndsACutLastLineBeforeWritingWholeLines) {
   const std::string cutLine = store::FormatJournalLine(Line(2));
   for (const size_t cut : {size_t{5}, cutLine.size() - 3, cutLine.size() - 1}) {
     SCOPED_TRACE(cut);
-    Put(folder.Journal(), before + cutLine.substr(0, cut));
+    WriteFileBytes(folder.Journal(), before + cutLine.substr(0, cut));
     EXPECT_EQ(std::vector<store::TJournalLine>{Line(1)}, store::ReadJournalFile(folder.Journal()));
     {
       store::TRunJournal journal(folder.Journal(), store::kDefaultJournalLimitBytes);
@@ -86,18 +69,19 @@ TEST(RunJournal, ALaterSessionEndsACutLastLineBeforeWritingWholeLines) {
     const bool lone = cut == cutLine.size() - 1;  // only the LF was missing
     EXPECT_EQ(before + cutLine.substr(0, cut) + (lone ? "\n" : "\r\n") +
                   store::FormatJournalLine(Line(3)),
-              Bytes(folder.Journal()));
+              ReadFileBytes(folder.Journal()));
     EXPECT_EQ(lone ? (std::vector<store::TJournalLine>{Line(1), Line(2), Line(3)})
                    : (std::vector<store::TJournalLine>{Line(1), Line(3)}),
               store::ReadJournalFile(folder.Journal()));
   }
   // A header cut by a crash is written again.
-  Put(folder.Journal(), store::JournalHeader().substr(0, 7));
+  WriteFileBytes(folder.Journal(), store::JournalHeader().substr(0, 7));
   {
     store::TRunJournal journal(folder.Journal(), store::kDefaultJournalLimitBytes);
     ASSERT_TRUE(journal.Append(Line(4)));
   }
-  EXPECT_EQ(store::JournalHeader() + store::FormatJournalLine(Line(4)), Bytes(folder.Journal()));
+  EXPECT_EQ(store::JournalHeader() + store::FormatJournalLine(Line(4)),
+            ReadFileBytes(folder.Journal()));
 }
 
 TEST(RunJournal, PastItsLimitTheFileMovesToDotOneAndFiveEarlierFilesAreKept) {
@@ -123,12 +107,13 @@ TEST(RunJournal, PastItsLimitTheFileMovesToDotOneAndFiveEarlierFilesAreKept) {
   files.push_back(folder.Journal());
   int expected = 0;
   for (const std::wstring& file : files) {
-    const std::string bytes = Bytes(file);
+    const std::string bytes = ReadFileBytes(file);
     EXPECT_EQ(0u, bytes.find(header));
     EXPECT_LE(bytes.size(), limit);
     const std::vector<store::TJournalLine> lines = store::ReadJournalFile(file);
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(header.size() + lines.size() * store::FormatJournalLine(lines[0]).size(), bytes.size());
+    EXPECT_EQ(header.size() + lines.size() * store::FormatJournalLine(lines[0]).size(),
+              bytes.size());
     if (expected == 0) expected = std::stoi(lines[0].Pid);
     for (const auto& line : lines) EXPECT_EQ(std::to_string(expected++), line.Pid);
   }
@@ -139,7 +124,7 @@ TEST(RunJournal, PastItsLimitTheFileMovesToDotOneAndFiveEarlierFilesAreKept) {
 TEST(RunJournal, ARotationAnotherProgramBlocksLosesNoLine) {
   UnicodeFolder folder;
   const std::wstring first = store::RotatedJournalPath(folder.Journal(), 1);
-  Put(first, "kept");
+  WriteFileBytes(first, "kept");
   store::TRunJournal journal(folder.Journal(), 600);
   int pid = 0;
   {
@@ -147,11 +132,12 @@ TEST(RunJournal, ARotationAnotherProgramBlocksLosesNoLine) {
     toolkit::FileHandle holder(::CreateFileW(first.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder);
-    while (Bytes(folder.Journal()).size() < 1500) ASSERT_TRUE(journal.Append(Line(++pid)));
-    EXPECT_EQ("kept", Bytes(first));
+    do ASSERT_TRUE(journal.Append(Line(++pid)));
+    while (ReadFileBytes(folder.Journal()).size() < 1500);
+    EXPECT_EQ("kept", ReadFileBytes(first));
   }
   ASSERT_TRUE(journal.Append(Line(++pid)));
-  EXPECT_EQ("kept", Bytes(store::RotatedJournalPath(folder.Journal(), 2)));
+  EXPECT_EQ("kept", ReadFileBytes(store::RotatedJournalPath(folder.Journal(), 2)));
   std::vector<store::TJournalLine> all = store::ReadJournalFile(first);
   for (const auto& line : store::ReadJournalFile(folder.Journal())) all.push_back(line);
   ASSERT_EQ(static_cast<size_t>(pid), all.size());
@@ -163,16 +149,17 @@ TEST(RunJournal, LinesThatCannotBeWrittenWaitForTheNextAppend) {
   store::TRunJournal journal(folder.Journal(), store::kDefaultJournalLimitBytes);
   {
     // Another program holds the file and shares it with nobody.
-    toolkit::FileHandle holder(::CreateFileW(folder.Journal().c_str(), GENERIC_READ, 0, nullptr,
-                                             CREATE_NEW, 0, nullptr));
+    toolkit::FileHandle holder = testsupport::HoldNewFile(folder.Journal());
     ASSERT_TRUE(holder);
     EXPECT_FALSE(journal.Append(Line(1)));
     EXPECT_FALSE(journal.Append(Line(2)));
     EXPECT_EQ(2u, journal.Waiting());
   }
-  EXPECT_TRUE(journal.Append(Line(3)));
+  // Tried again with no line of its own, as at a cycle that saw no change.
+  EXPECT_TRUE(journal.Append(std::vector<store::TJournalLine>{}));
   EXPECT_EQ(0u, journal.Waiting());
   EXPECT_EQ(0u, journal.Dropped());
+  EXPECT_TRUE(journal.Append(Line(3)));
   EXPECT_EQ((std::vector<store::TJournalLine>{Line(1), Line(2), Line(3)}),
             store::ReadJournalFile(folder.Journal()));
 }
@@ -190,4 +177,40 @@ TEST(RunJournal, ReadingTheTailBeginsAtAWholeLine) {
   ASSERT_EQ(3u, lines.size());
   EXPECT_EQ("17", lines[0].Pid);
   EXPECT_TRUE(store::ReadJournalFile(folder.path + L"\\none.csv").empty());
+}
+
+TEST(JournalWriter, LinesHandedOverReachTheFileAndTheEndWritesWhatIsLeft) {
+  UnicodeFolder folder;
+  {
+    store::TJournalWriter writer(folder.Journal(), store::kDefaultJournalLimitBytes);
+    writer.Append({Line(1), Line(2)});
+    writer.Drain();
+    EXPECT_EQ((std::vector<store::TJournalLine>{Line(1), Line(2)}),
+              store::ReadJournalFile(folder.Journal()));
+    for (int pid = 3; pid <= 200; ++pid) writer.Append({Line(pid)});
+  }  // nothing waited for: the end does
+  const std::vector<store::TJournalLine> lines = store::ReadJournalFile(folder.Journal());
+  ASSERT_EQ(200u, lines.size());
+  for (int n = 0; n < 200; ++n) EXPECT_EQ(std::to_string(n + 1), lines[n].Pid);
+}
+
+TEST(JournalWriter, LinesKeptBackAreTriedAgainWithoutNewOnes) {
+  UnicodeFolder folder;
+  store::TJournalWriter writer(folder.Journal(), store::kDefaultJournalLimitBytes);
+  {
+    toolkit::FileHandle holder = testsupport::HoldNewFile(folder.Journal());
+    ASSERT_TRUE(holder);
+    writer.Append({Line(1)});
+    writer.Drain();
+    EXPECT_EQ(1u, writer.Waiting());
+  }
+  // A quiet machine hands nothing more over: the worker tries by itself.
+  std::vector<store::TJournalLine> lines;
+  for (int waited = 0; waited < 50 && lines.empty(); ++waited) {
+    ::Sleep(100);
+    lines = store::ReadJournalFile(folder.Journal());
+  }
+  EXPECT_EQ(std::vector<store::TJournalLine>{Line(1)}, lines);
+  writer.Drain();
+  EXPECT_EQ(0u, writer.Waiting());
 }

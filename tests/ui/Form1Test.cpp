@@ -407,6 +407,27 @@ TEST(WindowStates, AnIntervalTypedOutOfRangeIsBroughtIntoRangeBeforeTheCycleStar
   w.form->Open1Click();
 }
 
+TEST(WindowStates, TheRunJournalsSettingsOnTheTabTakeEffectAtTheNextCycleAndAreSaved) {
+  Window w("[Information]\r\nVersion=1.30\r\n[RunJournal]\r\nEnabled=1\r\nMaxKB=300\r\n");
+  EXPECT_TRUE(w.form->CheckBox6.Checked());
+  EXPECT_EQ(300, w.form->SpinEdit3.Value());
+  ASSERT_NE(nullptr, w.form->RunJournal());
+  w.form->CheckBox6.SetChecked(false);
+  w.form->Timer1Timer();
+  EXPECT_EQ(nullptr, w.form->RunJournal());
+  EXPECT_FALSE(testsupport::Exists(w.dir.file("RunJournal.csv")));
+  w.form->CheckBox6.SetChecked(true);
+  w.form->SpinEdit3.SetText("0");  // typed, the focus still in the box
+  w.form->Timer1Timer();
+  ASSERT_NE(nullptr, w.form->RunJournal());
+  EXPECT_EQ(1, w.form->RunJournalSettings().MaxKB);
+  w.form->RunJournal()->Journal().Drain();
+  EXPECT_TRUE(testsupport::Exists(w.dir.file("RunJournal.csv")));
+  w.form->FormDestroy();
+  EXPECT_NE(std::string::npos, testsupport::ReadFileBytes(w.dir.file("Inf.ini"))
+                                   .find("[RunJournal]\r\nEnabled=1\r\nMaxKB=1\r\n"));
+}
+
 // --- The end of the run ---
 
 TEST(EndOfRun, SavesAllThreeFilesAndTakesTheIconAway) {

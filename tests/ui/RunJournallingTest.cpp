@@ -40,12 +40,14 @@ TEST(RunJournalling, AChildBetweenCyclesOneSecondApartIsJournalledWithItsRealTim
   ChildProcess child(dir.path(), "JournalChild.exe");
   ::Sleep(800);
   journalling.Cycle(SeenProcesses());
-  // On the disk as soon as the cycle has written it.
+  // On the disk once the writer has had it.
+  journalling.Journal().Drain();
   ASSERT_EQ(1u, LinesOf(folder, child.pid()).size());
   ASSERT_TRUE(::TerminateProcess(child.handle(), 0));
   ::WaitForSingleObject(child.handle(), 5000);
   ::Sleep(1000);
   journalling.Cycle(SeenProcesses());
+  journalling.Journal().Drain();
 
   FILETIME created, exited, kernel, user;
   ASSERT_TRUE(::GetProcessTimes(child.handle(), &created, &exited, &kernel, &user));
@@ -82,6 +84,7 @@ TEST(RunJournalling, ANewSessionDoesNotJournalAgainWhatTheLastOneStarted) {
   {
     ui::TRunJournalling first(folder, store::TJournalSettings());
     first.Cycle(SeenProcesses());
+    first.Journal().Drain();
     ASSERT_EQ(1u, LinesOf(folder, child.pid()).size());
     othersBefore = store::ReadJournalFile(store::RunJournalPath(folder)).size();
   }  // ends the orderly way: no end lines
@@ -89,10 +92,12 @@ TEST(RunJournalling, ANewSessionDoesNotJournalAgainWhatTheLastOneStarted) {
 
   ui::TRunJournalling second(folder, store::TJournalSettings());
   second.Cycle(SeenProcesses());
+  second.Journal().Drain();
   EXPECT_EQ(1u, LinesOf(folder, child.pid()).size());
   ::TerminateProcess(child.handle(), 0);
   ::WaitForSingleObject(child.handle(), 5000);
   second.Cycle(SeenProcesses());
+  second.Journal().Drain();
   const std::vector<store::TJournalLine> lines = LinesOf(folder, child.pid());
   ASSERT_EQ(2u, lines.size());
   EXPECT_EQ(store::kJournalEnd, lines[1].Event);
