@@ -1,11 +1,10 @@
 #include "monitor/FileFacts.h"
 
-#include <shellapi.h>
-
 #include "toolkit/AnsiText.h"
 #include "toolkit/DateTimeText.h"
 #include "toolkit/FindFile.h"
 #include "toolkit/Handle.h"
+#include "toolkit/Icon.h"
 #include "toolkit/Paths.h"
 #include "toolkit/Wow64.h"
 
@@ -85,13 +84,17 @@ bool IsOnAbsentDrive(const std::wstring& path) {
   return ::GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-std::wstring PathToTest(const std::string& stored, const TRealPaths& realPaths) {
+std::wstring RealPath(const std::string& stored, const TRealPaths& realPaths) {
   const std::wstring* real = realPaths.Find(stored);
-  const std::wstring path = real ? *real : toolkit::Widen(stored);
+  return real ? *real : toolkit::Widen(stored);
+}
+
+std::wstring PathToTest(const std::string& stored, const TRealPaths& realPaths) {
+  // "?" stands for a character the stored text could not hold; no file is named so.
+  if (!realPaths.Find(stored) && stored.find('?') != std::string::npos) return std::wstring();
+  const std::wstring path = RealPath(stored, realPaths);
   // Network and kernel-form paths may be merely unreachable: never call them gone.
   if (!path.empty() && path[0] == L'\\') return std::wstring();
-  // "?" stands for a character the stored text could not hold; no file is named so.
-  if (!real && stored.find('?') != std::string::npos) return std::wstring();
   return path;
 }
 
@@ -108,23 +111,21 @@ void ResetImageList(toolkit::TImageList& ImageList1, HICON fallbackIcon) {
 }
 
 void ListFileProperty(TTables& tables) {
-  HINSTANCE self = ::GetModuleHandleA(nullptr);
   toolkit::TListView& rows = tables.CurrentProcesses;
   toolkit::TListUpdate update(rows);
   for (int i = 0; i < rows.Count(); ++i) {
+    // A copy: setting the time below may move the row's cells.
     const std::string path = rows.Cell(i, kCurrentPath);
+    const std::wstring real = RealPath(path, tables.RealPaths);
     std::string modified;
     rows.SetImageIndex(i, 0);
-    // One directory search per row: the test for existence and the time it
-    // yields come from the same entry.
-    const bool exists = FileExists(toolkit::Widen(path), &modified);
+    // One read per row: the test for existence and the time it yields come from
+    // the same entry.
+    const bool exists = FileExists(real, &modified);
     rows.SetCell(i, kCurrentModified, exists ? std::move(modified) : std::string());
     if (!exists || !MayExtractIcon(path, tables.Icons)) continue;
-    // ExtractIcon answers 1, not an icon, for a file that is no executable.
-    HICON extracted = ::ExtractIconA(self, path.c_str(), 0);
-    if (extracted == nullptr || extracted == reinterpret_cast<HICON>(1)) continue;
-    toolkit::IconHandle icon(extracted);
-    rows.SetImageIndex(i, tables.Icons.AddIcon(icon.get()));
+    toolkit::IconHandle icon = toolkit::ExtractFirstIcon(real);
+    if (icon) rows.SetImageIndex(i, tables.Icons.AddIcon(icon.get()));
   }
 }
 

@@ -53,9 +53,12 @@ enum class TListedFile {
   NotTestable,
 };
 
-// The path to test for a stored path (a process-list row's full path): the real
-// path remembered for it, or the stored text itself when that names the file;
-// empty when the file cannot be tested from here (network or kernel form, or a
+// The file a stored path (a row's full path) stands for: the real path
+// remembered for it, or else the stored text itself in UTF-16.
+std::wstring RealPath(const std::string& stored, const TRealPaths& realPaths);
+
+// The path to test for a stored path (a process-list row's full path): RealPath,
+// or empty when the file cannot be tested from here (network or kernel form, or a
 // stored text that lost characters with no real path known). No file is touched.
 std::wstring PathToTest(const std::string& stored, const TRealPaths& realPaths);
 
@@ -70,8 +73,8 @@ void ResetImageList(toolkit::TImageList& ImageList1, HICON fallbackIcon);
 
 // Sets the modification time of every current-process row (empty for a file that
 // is not there) and its image index: its own icon, added to the tables' icons, or
-// 0 (the fallback). No icons are extracted while the icons' tag (TrayMonitoring)
-// is set.
+// 0 (the fallback). Both come from the row's real path (RealPath). No icons are
+// extracted while the icons' tag (TrayMonitoring) is set.
 void ListFileProperty(TTables& tables);
 
 }  // namespace monitor

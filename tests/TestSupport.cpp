@@ -213,19 +213,97 @@ std::vector<HWND> WindowsOfProcess(DWORD pid, const char* className) {
   return search.found;
 }
 
+namespace {
+
+// RtlCreateUserProcess and what it hands back, declared here as ntdll exports
+// them; the section's image facts are not read.
+struct UserProcessInformation {
+  ULONG Length;
+  HANDLE Process;
+  HANDLE Thread;
+  struct {
+    HANDLE UniqueProcess;
+    HANDLE UniqueThread;
+  } ClientId;
+  BYTE ImageInformation[64];
+};
+
+struct CountedString {
+  USHORT Length;
+  USHORT MaximumLength;
+  PWSTR Buffer;
+  explicit CountedString(std::wstring& text)
+      : Length(static_cast<USHORT>(text.size() * sizeof(wchar_t))),
+        MaximumLength(static_cast<USHORT>(Length + sizeof(wchar_t))),
+        Buffer(&text[0]) {}
+};
+
+StartedProcess StartBelowTheLimit(std::wstring path, std::wstring command, std::wstring folder) {
+  using ParametersFn = LONG(NTAPI*)(void** params, CountedString* image, CountedString* dllPath,
+                                    CountedString* currentDir, CountedString* commandLine,
+                                    void* environment, CountedString* title, CountedString* desktop,
+                                    CountedString* shellInfo, CountedString* runtime, ULONG flags);
+  using CreateFn = LONG(NTAPI*)(CountedString* ntPath, ULONG attributes, void* params,
+                                void* processSecurity, void* threadSecurity, HANDLE parent,
+                                BOOLEAN inherit, HANDLE debug, HANDLE token,
+                                UserProcessInformation* info);
+  using DestroyFn = LONG(NTAPI*)(void* params);
+  using ResumeFn = LONG(NTAPI*)(HANDLE thread, ULONG* count);
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  auto parameters = reinterpret_cast<ParametersFn>(
+      ::GetProcAddress(ntdll, "RtlCreateProcessParametersEx"));
+  auto create = reinterpret_cast<CreateFn>(::GetProcAddress(ntdll, "RtlCreateUserProcess"));
+  auto destroy = reinterpret_cast<DestroyFn>(
+      ::GetProcAddress(ntdll, "RtlDestroyProcessParameters"));
+  auto resume = reinterpret_cast<ResumeFn>(::GetProcAddress(ntdll, "NtResumeThread"));
+  if (!parameters || !create || !destroy || !resume)
+    throw std::runtime_error("no RtlCreateUserProcess");
+  std::wstring ntPath = L"\\??\\" + path;
+  CountedString image(path), nt(ntPath), commandLine(command), directory(folder);
+  void* params = nullptr;
+  constexpr ULONG kNormalized = 1;
+  if (parameters(&params, &image, nullptr, &directory, &commandLine, nullptr, nullptr, nullptr,
+                 nullptr, nullptr, kNormalized) < 0)
+    throw std::runtime_error("cannot make the parameters of " + toolkit::Utf8Of(path));
+  UserProcessInformation info = {};
+  info.Length = sizeof info;
+  constexpr ULONG kCaseInsensitive = 0x40;  // OBJ_CASE_INSENSITIVE
+  const LONG status = create(&nt, kCaseInsensitive, params, nullptr, nullptr, nullptr, FALSE,
+                             nullptr, nullptr, &info);
+  destroy(params);
+  if (status < 0) throw std::runtime_error("cannot start " + toolkit::Utf8Of(path));
+  StartedProcess started;
+  started.process.reset(info.Process);
+  started.thread.reset(info.Thread);
+  started.id = ::GetProcessId(info.Process);
+  resume(info.Thread, nullptr);
+  return started;
+}
+
+}  // namespace
+
 ChildProcess::ChildProcess(const std::string& folder, const std::string& exeName)
-    : path_(folder + "\\" + exeName) {
-  std::string source = TestBinDir() + "\\Sleeper.exe";
-  if (!::CopyFileA(source.c_str(), path_.c_str(), FALSE))
-    throw std::runtime_error("cannot copy the helper program to " + path_);
-  std::string command = "\"" + path_ + "\" 120";
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION info = {};
-  if (!::CreateProcessA(path_.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &si, &info))
-    throw std::runtime_error("cannot start " + path_);
-  started_ = StartedProcess(info);
+    : ChildProcess(toolkit::Widen(folder), toolkit::Widen(exeName)) {}
+
+ChildProcess::ChildProcess(const std::wstring& folder, const std::wstring& exeName)
+    : widePath_(folder + L"\\" + exeName), path_(toolkit::Narrow(widePath_.c_str())) {
+  const std::wstring source = toolkit::Widen(TestBinDir()) + L"\\Sleeper.exe";
+  if (!::CopyFileW(source.c_str(), toolkit::LongPathForm(widePath_).c_str(), FALSE))
+    throw std::runtime_error("cannot copy the helper program to " + toolkit::Utf8Of(widePath_));
+  std::wstring command = L"\"" + widePath_ + L"\" 120";
+  if (widePath_.size() >= MAX_PATH) {
+    // A process's current folder is held in MAX_PATH characters: the helper
+    // works in the test's own.
+    started_ = StartBelowTheLimit(widePath_, command, toolkit::Widen(TestBinDir()) + L"\\");
+  } else {
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessW(widePath_.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &si, &info))
+      throw std::runtime_error("cannot start " + toolkit::Utf8Of(widePath_));
+    started_ = StartedProcess(info);
+  }
   // A process is listed with its module name only once its loader has run.
   ::WaitForInputIdle(handle(), 2000);
   ::Sleep(200);

@@ -99,16 +99,25 @@ struct StartedProcess {
 // A started copy of the Sleeper helper program, ended when this goes away.
 class ChildProcess {
 public:
-  // Copies Sleeper.exe into `folder` as `exeName` and starts it.
+  // Copies Sleeper.exe into `folder` as `exeName` and starts it. Any folder: names
+  // no code page holds, and paths past MAX_PATH, which CreateProcessW of Wine 8
+  // cannot start (it reads the long form of the image path into a MAX_PATH
+  // buffer); such a copy is started through RtlCreateUserProcess, below the
+  // limit, as Windows starts it for a program that is aware of long paths.
+  ChildProcess(const std::wstring& folder, const std::wstring& exeName);
   ChildProcess(const std::string& folder, const std::string& exeName);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
   DWORD pid() const { return started_.id; }
+  // The copy's path as the program stores it (CP932, "?" for what it lacks), and
+  // its real path.
   const std::string& path() const { return path_; }
+  const std::wstring& widePath() const { return widePath_; }
   HANDLE handle() const { return started_.process.get(); }
 
 private:
+  std::wstring widePath_;
   std::string path_;
   StartedProcess started_;
 };

@@ -6,8 +6,17 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
+
+#include "toolkit/Handle.h"
 
 namespace toolkit {
+
+// The first icon of a file (ExtractIconW, index 0), or none: a file without
+// icons, or one the shell cannot reach. The shell's icon functions take no path
+// longer than MAX_PATH, so a longer path is given by its 8.3 form where the
+// volume keeps 8.3 names; where it keeps none, such a file shows no icon.
+IconHandle ExtractFirstIcon(const std::wstring& path);
 
 class TIcon {
 public:

@@ -1,10 +1,13 @@
-// The real program and the paths it meets outside the plain case: a drive that
-// goes away while it runs.
+// The real program and the paths it meets outside the plain case: programs in
+// folders no code page holds or past MAX_PATH, and a drive that goes away while
+// it runs.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "ProgramRun.h"
 #include "TestSupport.h"
@@ -30,7 +33,68 @@ std::string Record(const std::string& name, const std::string& path, const std::
          comment + "\r\n";
 }
 
+// How often `text` occurs in `within`.
+int Occurrences(const std::string& within, const std::string& text) {
+  int n = 0;
+  for (size_t at = within.find(text); at != std::string::npos; at = within.find(text, at + 1)) ++n;
+  return n;
+}
+
 }  // namespace
+
+// A minute in the tray, a cycle a second, with the deletion check on, while
+// programs run from folders in Korean, accented Latin, an emoji and one past 300
+// characters, and after they end: each is one program with the time of its file,
+// and none is ever logged as deleted.
+TEST(Paths, ProgramsInFoldersNoCodePageHoldsAreOneRowEachAndNeverDeleted) {
+  TempDir dir, others;
+  const std::wstring base = toolkit::Widen(others.path());
+  std::wstring deep = base + L"\\deep";
+  for (wchar_t c = L'a'; deep.size() < 300; ++c) deep += L"\\" + std::wstring(40, c);
+  std::vector<std::unique_ptr<testsupport::ChildProcess>> children;
+  std::vector<std::string> times;
+  for (const std::wstring& folder :
+       {base + L"\\\uAE40\uBBFC\uC900", base + L"\\caf\u00E9", base + L"\\\U0001F600", deep}) {
+    testsupport::CreateFolders(folder);
+    children.push_back(std::make_unique<testsupport::ChildProcess>(folder, L"wide-tool.exe"));
+    const int n = static_cast<int>(times.size());
+    testsupport::SetLocalWriteTime(children.back()->widePath(),
+                                   testsupport::LocalTime(2020 + n, n + 1, 2, 3, 4, 6));
+    times.push_back(std::to_string(2020 + n) + "/" + std::to_string(n + 1) + "/2 3:04:06");
+  }
+  std::vector<std::wstring> real;
+  std::vector<std::string> stored;
+  for (const auto& child : children) {
+    real.push_back(child->widePath());
+    stored.push_back(child->path());
+  }
+
+  Program program(dir);
+  WriteFileBytes(program.File("Inf.ini"), kCheckingInTheTray);
+  PROCESS_INFORMATION pi = program.Start();
+  HWND main = WaitForWindow(pi.dwProcessId, "TForm1");
+  ASSERT_NE(nullptr, main);
+  ::Sleep(40000);
+  children.clear();  // ended: their real paths are still known to the session
+  ::Sleep(20000);
+  ::PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(Ended(pi));
+
+  const std::string list = ReadFileBytes(program.File("ProcessList.dat"));
+  const std::string log = ReadFileBytes(program.File("Log.dat"));
+  for (size_t i = 0; i < stored.size(); ++i) {
+    const std::string where = toolkit::Utf8Of(real[i]);
+    EXPECT_EQ(1, Occurrences(list, "\r\n" + stored[i] + "\r\n")) << where;
+    EXPECT_EQ(1, Occurrences(list, "wide-tool.exe\r\n" + stored[i] + "\r\n" + times[i] + "\r\n"))
+        << where << ": its file's time";
+    // Other tests' programs, seen and then removed with their folders, may be.
+    EXPECT_EQ(0, Occurrences(log, stored[i] + "の削除を確認")) << where;
+  }
+  EXPECT_EQ("?", stored[0].substr(others.path().size() + 1, 1));
+  EXPECT_GT(stored[3].size(), 300u);
+  EXPECT_EQ(4, Occurrences(log, "wide-tool.exe\r\n追加\r\n"));
+  EXPECT_EQ(0, Occurrences(log, "wide-tool.exe\r\n削除"));
+}
 
 // A USB stick pulled while the program watches: its programs stay listed, with
 // their comments, and only a file really gone is logged as deleted. The drive is

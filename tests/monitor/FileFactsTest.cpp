@@ -136,7 +136,7 @@ TEST(FileFacts, AFileWithoutIconsAndTheMarkersShowTheFallbackIcon) {
   for (int i = 0; i < t.CurrentProcesses.Count(); ++i) {
     EXPECT_FALSE(t.CurrentProcesses[i].Cell(kCurrentModified).empty())
         << "row " << i << " should exist";
-    EXPECT_EQ(0, t.CurrentProcesses[i].ImageIndex);
+    EXPECT_EQ(0, t.CurrentProcesses[i].ImageIndex) << "row " << i;
   }
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <vector>
 
 #include "TestSupport.h"
@@ -8,6 +10,8 @@
 #include "monitor/FileFacts.h"
 #include "toolkit/Handle.h"
 #include "monitor/Snapshot.h"
+#include "toolkit/AnsiText.h"
+#include "toolkit/Paths.h"
 
 using monitor::kCurrentPath;
 using monitor::kCurrentSpare;
@@ -36,9 +40,9 @@ struct Table : testsupport::Tables {
 };
 
 std::string OwnPath() {
-  char buffer[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  return monitor::GetLongPath(buffer);
+  wchar_t buffer[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  return toolkit::Narrow(monitor::GetLongPath(buffer).c_str());
 }
 
 }  // namespace
@@ -134,7 +138,7 @@ TEST(Snapshot, ListsSixtyFourBitProcesses) {
 
   // Through the module list alone, the same process would have no row.
   monitor::ProcessApi moduleListOnly = monitor::ProcessApi::System();
-  moduleListOnly.QueryFullProcessImageNameA = nullptr;
+  moduleListOnly.QueryFullProcessImageNameW = nullptr;
   Table without;
   without.Refresh(moduleListOnly);
   EXPECT_TRUE(without.RowsOfPid(pid64).empty());
@@ -145,9 +149,9 @@ namespace fake {
 
 struct Entry {
   DWORD pid;
-  const char* exe;
-  const char* module;  // nullptr: the module name cannot be read
-  const char* image = nullptr;  // the image name through limited access; nullptr: refused
+  const wchar_t* exe;
+  const wchar_t* module;  // nullptr: the module name cannot be read
+  const wchar_t* image = nullptr;  // the image name through limited access; nullptr: refused
 };
 std::vector<Entry> entries;
 size_t cursor = 0;
@@ -164,33 +168,38 @@ HANDLE WINAPI CreateSnapshot(DWORD, DWORD) {
                     FALSE, DUPLICATE_SAME_ACCESS);
   return h;
 }
-BOOL Fill(PROCESSENTRY32* e) {
+BOOL Fill(PROCESSENTRY32W* e) {
   if (cursor >= entries.size()) return FALSE;
   e->th32ProcessID = entries[cursor].pid;
-  lstrcpynA(e->szExeFile, entries[cursor].exe, MAX_PATH);
+  lstrcpynW(e->szExeFile, entries[cursor].exe, MAX_PATH);
   ++cursor;
   return TRUE;
 }
-BOOL WINAPI First(HANDLE, PROCESSENTRY32* e) {
+BOOL WINAPI First(HANDLE, PROCESSENTRY32W* e) {
   cursor = 0;
   return Fill(e);
 }
-BOOL WINAPI Next(HANDLE, PROCESSENTRY32* e) { return Fill(e); }
+BOOL WINAPI Next(HANDLE, PROCESSENTRY32W* e) { return Fill(e); }
 // Any real handle will do: the module name is looked up by the walk's position.
 HANDLE WINAPI Open(DWORD, BOOL, DWORD) { return failOpen ? nullptr : CreateSnapshot(0, 0); }
-DWORD WINAPI ModuleName(HANDLE, HMODULE, LPSTR name, DWORD size) {
+// As the system's calls do: a name longer than the buffer is cut to fill it.
+DWORD WINAPI ModuleName(HANDLE, HMODULE, LPWSTR name, DWORD size) {
   ++moduleReads;
   const Entry& e = entries[cursor - 1];
   if (!e.module) return 0;
-  lstrcpynA(name, e.module, static_cast<int>(size));
-  return static_cast<DWORD>(lstrlenA(name));
+  lstrcpynW(name, e.module, static_cast<int>(size));
+  return static_cast<DWORD>(lstrlenW(name));
 }
 
-BOOL WINAPI ImageName(HANDLE, DWORD, LPSTR name, PDWORD size) {
+BOOL WINAPI ImageName(HANDLE, DWORD, LPWSTR name, PDWORD size) {
   const Entry& e = entries[cursor - 1];
   if (!e.image) return FALSE;
-  lstrcpynA(name, e.image, static_cast<int>(*size));
-  *size = static_cast<DWORD>(lstrlenA(name));
+  if (static_cast<DWORD>(lstrlenW(e.image)) >= *size) {
+    ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+  }
+  lstrcpynW(name, e.image, static_cast<int>(*size));
+  *size = static_cast<DWORD>(lstrlenW(name));
   return TRUE;
 }
 
@@ -207,24 +216,24 @@ BOOL WINAPI Times(HANDLE, LPFILETIME start, LPFILETIME, LPFILETIME, LPFILETIME) 
 monitor::ProcessApi Api() {
   monitor::ProcessApi api;
   api.CreateToolhelp32Snapshot = &CreateSnapshot;
-  api.Process32First = &First;
-  api.Process32Next = &Next;
+  api.Process32FirstW = &First;
+  api.Process32NextW = &Next;
   api.OpenProcess = &Open;
-  api.GetModuleFileNameExA = &ModuleName;
+  api.GetModuleFileNameExW = &ModuleName;
   return api;
 }
 
 }  // namespace fake
 
 TEST(Snapshot, RewritesKernelPathsAndAdmitsOnlyResolvedOnes) {
-  std::string windows = monitor::GetWindowsDir();
+  const std::string windows = toolkit::Narrow(monitor::GetWindowsDir().c_str());
   fake::failSnapshot = false;
   fake::entries = {
-      {4, "System", nullptr},                                    // unreadable: no row
-      {8, "smss.exe", "\\SystemRoot\\System32\\smss.exe"},       // kernel form
-      {12, "csrss.exe", "\\??\\C:\\Windows\\system32\\csrss.exe"},  // device form
-      {16, "bare.exe", "bare.exe"},                              // path equals name: no row
-      {20, "Bare.exe", "bare.exe"},                              // differs in case: a row
+      {4, L"System", nullptr},                                    // unreadable: no row
+      {8, L"smss.exe", L"\\SystemRoot\\System32\\smss.exe"},       // kernel form
+      {12, L"csrss.exe", L"\\??\\C:\\Windows\\system32\\csrss.exe"},  // device form
+      {16, L"bare.exe", L"bare.exe"},                              // path equals name: no row
+      {20, L"Bare.exe", L"bare.exe"},                              // differs in case: a row
   };
   Table t;
   t.Refresh(fake::Api());
@@ -247,9 +256,9 @@ TEST(Snapshot, RewritesKernelPathsAndAdmitsOnlyResolvedOnes) {
 TEST(Snapshot, AProcessWithoutANameIsNamedByItsPathOrLeftOut) {
   fake::failSnapshot = fake::failOpen = false;
   fake::entries = {
-      {8, "", "C:\\tools\\ソフト\\named.exe"},
-      {12, "", nullptr},
-      {16, "ok.exe", "C:\\ok.exe"},
+      {8, L"", L"C:\\tools\\ソフト\\named.exe"},
+      {12, L"", nullptr},
+      {16, L"ok.exe", L"C:\\ok.exe"},
   };
   Table t;
   t.Refresh(fake::Api());
@@ -265,15 +274,15 @@ TEST(Snapshot, AProcessWithoutANameIsNamedByItsPathOrLeftOut) {
 TEST(Snapshot, TheImageNameFallbackTakesOnlyAbsolutePaths) {
   fake::failSnapshot = fake::failOpen = false;
   fake::entries = {
-      {8, "Registry", nullptr, "Registry"},
-      {12, "MemCompression", nullptr, "MemCompression"},
-      {16, "drive.exe", nullptr, "C:drive.exe"},
-      {20, "rooted.exe", nullptr, "\\rooted.exe"},
-      {24, "real.exe", nullptr, "D:\\apps\\real.exe"},
-      {28, "share.exe", nullptr, "\\\\server\\share\\share.exe"},
+      {8, L"Registry", nullptr, L"Registry"},
+      {12, L"MemCompression", nullptr, L"MemCompression"},
+      {16, L"drive.exe", nullptr, L"C:drive.exe"},
+      {20, L"rooted.exe", nullptr, L"\\rooted.exe"},
+      {24, L"real.exe", nullptr, L"D:\\apps\\real.exe"},
+      {28, L"share.exe", nullptr, L"\\\\server\\share\\share.exe"},
   };
   monitor::ProcessApi api = fake::Api();
-  api.QueryFullProcessImageNameA = &fake::ImageName;
+  api.QueryFullProcessImageNameW = &fake::ImageName;
   Table t;
   t.Refresh(api);
   ASSERT_EQ(2, t.CurrentProcesses.Count());
@@ -297,14 +306,14 @@ TEST(Snapshot, FailedSnapshotLeavesTheTableEmptyButStampsTheTime) {
 }
 
 TEST(Snapshot, MissingProcessFunctionsCountAsFailedCalls) {
-  fake::entries = {{8, "a.exe", "C:\\a.exe"}};
+  fake::entries = {{8, L"a.exe", L"C:\\a.exe"}};
   monitor::ProcessApi api = fake::Api();
-  api.GetModuleFileNameExA = nullptr;  // psapi could not be loaded, no fallback either
+  api.GetModuleFileNameExW = nullptr;  // psapi could not be loaded, no fallback either
   Table t;
   t.Refresh(api);
   EXPECT_EQ(0, t.CurrentProcesses.Count());
   api = fake::Api();
-  api.Process32Next = nullptr;  // kernel32 without the walk
+  api.Process32NextW = nullptr;  // kernel32 without the walk
   t.Refresh(api);
   EXPECT_EQ(0, t.CurrentProcesses.Count());
 }
@@ -327,7 +336,7 @@ std::string WalkOnce(monitor::TImagePathCache& cache) {
 
 TEST(SnapshotPaths, TheSameProcessIsReadOnceAndAReusedIdentifierAfresh) {
   fake::failSnapshot = fake::failOpen = false;
-  fake::entries = {{8, "a.exe", "C:\\a.exe"}};
+  fake::entries = {{8, L"a.exe", L"C:\\a.exe"}};
   fake::created = {{8, 100}};
   fake::moduleReads = 0;
   monitor::TImagePathCache cache;
@@ -336,7 +345,7 @@ TEST(SnapshotPaths, TheSameProcessIsReadOnceAndAReusedIdentifierAfresh) {
   EXPECT_EQ(1, fake::moduleReads);
 
   // Identifier 8 again, but another process: started later, from another file.
-  fake::entries = {{8, "b.exe", "C:\\b.exe"}};
+  fake::entries = {{8, L"b.exe", L"C:\\b.exe"}};
   fake::created = {{8, 200}};
   EXPECT_EQ("C:\\b.exe", WalkOnce(cache));
   EXPECT_EQ(2, fake::moduleReads);
@@ -344,17 +353,17 @@ TEST(SnapshotPaths, TheSameProcessIsReadOnceAndAReusedIdentifierAfresh) {
 
 TEST(SnapshotPaths, AModuleNameNotYetReadableIsAskedForAgain) {
   fake::failSnapshot = fake::failOpen = false;
-  fake::entries = {{8, "a.exe", nullptr}};  // just started: no module list yet
+  fake::entries = {{8, L"a.exe", nullptr}};  // just started: no module list yet
   fake::created = {{8, 100}};
   monitor::TImagePathCache cache;
   EXPECT_EQ("", WalkOnce(cache));
-  fake::entries = {{8, "a.exe", "C:\\a.exe"}};
+  fake::entries = {{8, L"a.exe", L"C:\\a.exe"}};
   EXPECT_EQ("C:\\a.exe", WalkOnce(cache));
 }
 
 TEST(SnapshotPaths, AKnownProcessThatCannotBeOpenedHasNoRow) {
   fake::failSnapshot = fake::failOpen = false;
-  fake::entries = {{8, "a.exe", "C:\\a.exe"}};
+  fake::entries = {{8, L"a.exe", L"C:\\a.exe"}};
   fake::created = {{8, 100}};
   monitor::TImagePathCache cache;
   ASSERT_EQ("C:\\a.exe", WalkOnce(cache));
@@ -365,12 +374,12 @@ TEST(SnapshotPaths, AKnownProcessThatCannotBeOpenedHasNoRow) {
 
 TEST(SnapshotPaths, AProcessGoneFromAWalkIsForgotten) {
   fake::failSnapshot = fake::failOpen = false;
-  fake::entries = {{8, "a.exe", "C:\\a.exe"}, {12, "b.exe", "C:\\b.exe"}};
+  fake::entries = {{8, L"a.exe", L"C:\\a.exe"}, {12, L"b.exe", L"C:\\b.exe"}};
   fake::created = {{8, 100}, {12, 100}};
   monitor::TImagePathCache cache;
   WalkOnce(cache);
   EXPECT_EQ(2, cache.Count());
-  fake::entries = {{12, "b.exe", "C:\\b.exe"}};
+  fake::entries = {{12, L"b.exe", L"C:\\b.exe"}};
   WalkOnce(cache);
   EXPECT_EQ(1, cache.Count());
 }
@@ -397,28 +406,129 @@ TEST(SnapshotPaths, TheSystemWalkFollowsAChildThatStartsAndEnds) {
   EXPECT_TRUE(t.RowsOfPid(pid).empty());
 }
 
-TEST(NormalizeSystemPath, RewritesTheFirstSystemRootOnlyAndCaseSensitively) {
-  const std::string win = "C:\\windows";
-  EXPECT_EQ("C:\\windows\\system32\\x.exe",
-            monitor::NormalizeSystemPath("\\SystemRoot\\system32\\x.exe", win));
-  EXPECT_EQ("C:\\windows\\a\\SystemRoot\\b.exe",
-            monitor::NormalizeSystemPath("\\SystemRoot\\a\\SystemRoot\\b.exe", win));
-  EXPECT_EQ("\\systemroot\\x.exe", monitor::NormalizeSystemPath("\\systemroot\\x.exe", win));
+TEST(NormalizeSystemPath, RewritesALeadingSystemRootOnlyAndCaseSensitively) {
+  const std::wstring win = L"C:\\windows";
+  EXPECT_EQ(L"C:\\windows\\system32\\x.exe",
+            monitor::NormalizeSystemPath(L"\\SystemRoot\\system32\\x.exe", win));
+  EXPECT_EQ(L"C:\\windows\\a\\SystemRoot\\b.exe",
+            monitor::NormalizeSystemPath(L"\\SystemRoot\\a\\SystemRoot\\b.exe", win));
+  EXPECT_EQ(L"\\systemroot\\x.exe", monitor::NormalizeSystemPath(L"\\systemroot\\x.exe", win));
+  // A folder of that name elsewhere, or one whose name only begins so, is no kernel form.
+  EXPECT_EQ(L"C:\\data\\SystemRoot\\x.exe",
+            monitor::NormalizeSystemPath(L"C:\\data\\SystemRoot\\x.exe", win));
+  EXPECT_EQ(L"\\SystemRootKit\\x.exe", monitor::NormalizeSystemPath(L"\\SystemRootKit\\x.exe", win));
 }
 
-TEST(NormalizeSystemPath, DropsTheFirstDevicePrefixOnly) {
-  const std::string win = "C:\\windows";
-  EXPECT_EQ("C:\\x\\y.exe", monitor::NormalizeSystemPath("\\??\\C:\\x\\y.exe", win));
-  EXPECT_EQ("C:\\x\\??\\y.exe", monitor::NormalizeSystemPath("\\??\\C:\\x\\??\\y.exe", win));
-  EXPECT_EQ("C:\\plain.exe", monitor::NormalizeSystemPath("C:\\plain.exe", win));
+// Only a leading "\??\" is the device prefix; taken out of the middle, it would
+// cut a path apart.
+TEST(NormalizeSystemPath, DropsTheDevicePrefixOnlyAtTheStart) {
+  const std::wstring win = L"C:\\windows";
+  EXPECT_EQ(L"C:\\x\\y.exe", monitor::NormalizeSystemPath(L"\\??\\C:\\x\\y.exe", win));
+  EXPECT_EQ(L"C:\\x\\??\\y.exe", monitor::NormalizeSystemPath(L"\\??\\C:\\x\\??\\y.exe", win));
+  EXPECT_EQ(L"C:\\x\\??\\y.exe", monitor::NormalizeSystemPath(L"C:\\x\\??\\y.exe", win));
+  EXPECT_EQ(L"C:\\plain.exe", monitor::NormalizeSystemPath(L"C:\\plain.exe", win));
 }
 
 TEST(GetLongPath, ExpandsShortNamesAndKeepsWhatItCannotResolve) {
   TempDir dir;
-  std::string longName = dir.file("a rather long file name.exe");
+  const std::wstring longName = toolkit::Widen(dir.path()) + L"\\a rather long file name.exe";
   testsupport::WriteFileBytes(longName, "x");
-  char shortPath[MAX_PATH] = {};
-  ASSERT_GT(::GetShortPathNameA(longName.c_str(), shortPath, MAX_PATH), 0u);
-  EXPECT_STRCASEEQ(longName.c_str(), monitor::GetLongPath(shortPath).c_str());
-  EXPECT_EQ("C:\\no\\such\\file.exe", monitor::GetLongPath("C:\\no\\such\\file.exe"));
+  wchar_t shortPath[MAX_PATH] = {};
+  ASSERT_GT(::GetShortPathNameW(longName.c_str(), shortPath, MAX_PATH), 0u);
+  EXPECT_EQ(0, _wcsicmp(longName.c_str(), monitor::GetLongPath(shortPath).c_str()));
+  EXPECT_EQ(L"C:\\no\\such\\file.exe", monitor::GetLongPath(L"C:\\no\\such\\file.exe"));
+}
+
+// Past MAX_PATH, and through the 8.3 form of such a path, which is how a program
+// there may have been started.
+TEST(GetLongPath, ReachesPastMaxPath) {
+  TempDir dir;
+  std::wstring deep = toolkit::Widen(dir.path());
+  for (wchar_t c = L'a'; deep.size() < 300; ++c) deep += L"\\" + std::wstring(40, c);
+  deep += L"\\\uAE40\uBBFC\uC900 caf\u00E9";
+  testsupport::CreateFolders(deep);
+  const std::wstring file = deep + L"\\a rather long file name.exe";
+  testsupport::WriteFileBytes(file, "x");
+  wchar_t shortPath[MAX_PATH + 8] = {};
+  ASSERT_GT(::GetShortPathNameW(toolkit::LongPathForm(file).c_str(), shortPath, MAX_PATH + 8), 0u);
+  std::wstring plainShort = shortPath;
+  if (plainShort.compare(0, 4, L"\\\\?\\") == 0) plainShort.erase(0, 4);
+  ASSERT_LT(plainShort.size(), size_t{MAX_PATH});
+  EXPECT_EQ(0, _wcsicmp(file.c_str(), monitor::GetLongPath(plainShort).c_str()));
+  EXPECT_EQ(file, monitor::GetLongPath(file));
+}
+
+// --- Paths no code page holds, and paths past MAX_PATH ---
+
+namespace {
+
+// The folders of the programs a user outside Japan may have: Korean, accented
+// Latin, an emoji, simplified Chinese, and one more than 300 characters deep.
+std::vector<std::wstring> WideFolders(const std::wstring& base) {
+  std::wstring deep = base + L"\\deep";
+  for (wchar_t c = L'a'; deep.size() < 300; ++c) deep += L"\\" + std::wstring(40, c);
+  return {base + L"\\\uAE40\uBBFC\uC900", base + L"\\caf\u00E9", base + L"\\\U0001F600 tools",
+          base + L"\\\u7B80\u4F53", deep};
+}
+
+}  // namespace
+
+TEST(SnapshotPaths, AProgramInAFolderNoCodePageHoldsHasItsRealPathTimeAndIcon) {
+  TempDir dir;
+  std::vector<std::unique_ptr<ChildProcess>> children;
+  for (const std::wstring& folder : WideFolders(toolkit::Widen(dir.path()))) {
+    testsupport::CreateFolders(folder);
+    children.push_back(std::make_unique<ChildProcess>(folder, L"child \u00E9.exe"));
+  }
+  Table t;
+  t.Refresh();
+  for (const auto& child : children) {
+    const std::string where = toolkit::Utf8Of(child->widePath());
+    std::vector<int> rows = t.RowsOfPid(child->pid());
+    ASSERT_EQ(1u, rows.size()) << where;
+    const toolkit::TListItem& row = t.CurrentProcesses[rows[0]];
+    EXPECT_EQ("child ?.exe", row.Caption) << where;
+    EXPECT_EQ(child->path(), row.Cell(kCurrentPath)) << where;
+    ASSERT_NE(nullptr, t.RealPaths.Find(child->path())) << where << ": its name lost a character";
+    EXPECT_EQ(child->widePath(), *t.RealPaths.Find(child->path())) << where;
+    std::string time;
+    ASSERT_TRUE(monitor::FileExists(child->widePath(), &time)) << where;
+    EXPECT_EQ(time, row.Cell(monitor::kCurrentModified)) << where;
+    EXPECT_GT(row.ImageIndex, 0) << where << ": the program's own icon";
+  }
+  // The text a path is stored as, and its real path, are the same at every walk.
+  const std::string first = t.CurrentProcesses.Cell(t.RowsOfPid(children[0]->pid())[0], kCurrentPath);
+  t.Refresh();
+  EXPECT_EQ(first, t.CurrentProcesses.Cell(t.RowsOfPid(children[0]->pid())[0], kCurrentPath));
+  EXPECT_EQ("?", first.substr(dir.path().size() + 1, 1));
+}
+
+// A best fit would store "Café" as "Cafe", the name of another folder: two programs
+// would be one, and each cycle would log the other's time as an update.
+TEST(SnapshotPaths, AProgramUnderCafeWithAnAccentIsNotTheOneUnderCafe) {
+  TempDir dir;
+  const std::wstring base = toolkit::Widen(dir.path());
+  testsupport::CreateFolders(base + L"\\Caf\u00E9");
+  testsupport::CreateFolders(base + L"\\Cafe");
+  ChildProcess accented(base + L"\\Caf\u00E9", L"tool.exe");
+  ChildProcess plain(base + L"\\Cafe", L"tool.exe");
+  testsupport::SetLocalWriteTime(accented.widePath(), testsupport::LocalTime(2021, 2, 3, 4, 5, 6));
+  testsupport::SetLocalWriteTime(plain.widePath(), testsupport::LocalTime(2022, 3, 4, 5, 6, 8));
+  Table t;
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    t.Refresh();
+    t.Compare();
+    // Other tests' programs come and go meanwhile: only this folder's are looked at.
+    std::map<std::string, std::string> listed;
+    for (const toolkit::TListItem& row : t.ProcessList.Items())
+      if (row.Cell(monitor::kProgramPath).compare(0, dir.path().size(), dir.path()) == 0)
+        listed[row.Cell(monitor::kProgramPath)] = row.Cell(monitor::kProgramModified);
+    const std::map<std::string, std::string> expected = {
+        {dir.path() + "\\Caf?\\tool.exe", "2021/2/3 4:05:06"},
+        {dir.path() + "\\Cafe\\tool.exe", "2022/3/4 5:06:08"}};
+    EXPECT_EQ(expected, listed) << "cycle " << cycle;
+  }
+  for (const toolkit::TListItem& entry : t.Log.Items())
+    EXPECT_FALSE(entry.Cell(monitor::kLogName) == "tool.exe" && entry.Cell(monitor::kLogKind) != "追加")
+        << entry.Cell(monitor::kLogKind) << " " << entry.Cell(monitor::kLogDetail);
 }
