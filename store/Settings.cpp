@@ -9,6 +9,9 @@
 #include "store/OldSettings.h"
 #include "store/SettingsForm.h"
 #include "store/TextFile.h"
+#include "toolkit/AnsiText.h"
+#include "toolkit/Cp932.h"
+#include "toolkit/Paths.h"
 
 namespace store {
 
@@ -22,31 +25,36 @@ constexpr char kSettingsVersion[] = "1.30";
 // The profile functions on the file itself.
 class TFileProfile : public TProfileSource {
 public:
-  TFileProfile(const std::string& path, size_t fileBytes) : path_(path), fileBytes_(fileBytes) {}
+  TFileProfile(const std::string& path, size_t fileBytes)
+      : path_(toolkit::FileSystemPath(path)), fileBytes_(fileBytes) {}
 
   std::string ReadText(const char* section, const std::string& key,
                        const char* fallback) const override {
-    char buffer[kProfileTextBytes + 1] = {};
-    DWORD n = ::GetPrivateProfileStringA(section, key.c_str(), fallback, buffer, sizeof buffer,
-                                         path_.c_str());
-    return std::string(buffer, std::min<DWORD>(n, kProfileTextBytes));
+    wchar_t buffer[kProfileTextBytes + 1] = {};
+    const DWORD n = ::GetPrivateProfileStringW(
+        toolkit::Widen(section).c_str(), toolkit::Widen(key).c_str(),
+        toolkit::Widen(fallback).c_str(), buffer, kProfileTextBytes + 1, path_.c_str());
+    // No longer than the ANSI call gave it, and never cut inside a character.
+    std::string text = toolkit::Narrow(std::wstring(buffer, n));
+    text.resize(toolkit::cp932::CutAtCharBoundary(text, kProfileTextBytes));
+    return text;
   }
 
   std::string ReadSection(const char* section) const override {
     // A section's text is no longer than the file.
-    std::vector<char> buffer(std::max<size_t>(fileBytes_ + 2, 4096));
+    std::vector<wchar_t> buffer(std::max<size_t>(fileBytes_ + 2, 4096));
     DWORD n = 0;
     for (;;) {
-      n = ::GetPrivateProfileSectionA(section, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                      path_.c_str());
+      n = ::GetPrivateProfileSectionW(toolkit::Widen(section).c_str(), buffer.data(),
+                                      static_cast<DWORD>(buffer.size()), path_.c_str());
       if (n + 2 < buffer.size()) break;
       buffer.resize(buffer.size() * 2);  // did not fit after all
     }
-    return std::string(buffer.data(), n);
+    return toolkit::Narrow(std::wstring(buffer.data(), n));
   }
 
 private:
-  std::string path_;
+  std::wstring path_;
   size_t fileBytes_;
 };
 
@@ -103,7 +111,9 @@ std::string CannotWriteMessage(const std::string& path) { return path + " に書
 
 bool WriteProfileKey(const char* section, const char* key, const char* value,
                      const char* iniPath) {
-  return ::WritePrivateProfileStringA(section, key, value, iniPath) != FALSE;
+  return ::WritePrivateProfileStringW(toolkit::Widen(section).c_str(), toolkit::Widen(key).c_str(),
+                                     toolkit::Widen(value).c_str(),
+                                     toolkit::FileSystemPath(iniPath).c_str()) != FALSE;
 }
 
 void ReadSettings(const std::string& iniPath, TLineBuffer& Memo2, const TSettingsControls& controls,
@@ -142,7 +152,7 @@ void WriteSettings(const std::string& iniPath, TLineBuffer& Memo2,
   Memo2.Clear();
   // A settings file the user made read-only stays as it is. Windows refuses to
   // replace one anyway; Wine's rename does not, so ask before replacing.
-  const DWORD attributes = ::GetFileAttributesA(iniPath.c_str());
+  const DWORD attributes = ::GetFileAttributesW(toolkit::FileSystemPath(iniPath).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
     throw std::runtime_error(CannotCreateMessage(iniPath));
   ReplaceWholeFile(iniPath, Memo2.Text(), !state.Loaded);

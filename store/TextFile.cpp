@@ -6,10 +6,13 @@
 #include <stdexcept>
 
 #include "toolkit/Handle.h"
+#include "toolkit/Paths.h"
 
 namespace store {
 
 namespace {
+
+using toolkit::FileSystemPath;
 
 std::string WithPath(const char* format, const std::string& path) {
   std::string text = format;
@@ -22,7 +25,7 @@ std::string WithPath(const char* format, const std::string& path) {
 std::string FreeBackupName(const std::string& path) {
   for (int n = 1; n < 1000; ++n) {
     std::string candidate = path + ".bak" + (n == 1 ? std::string() : std::to_string(n));
-    if (::GetFileAttributesA(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) return candidate;
+    if (!IsTakenPath(candidate)) return candidate;
   }
   return std::string();
 }
@@ -48,7 +51,8 @@ bool RenameOver(const std::string& from, const std::string& to) {
   constexpr int kAttempts = 20;
   constexpr DWORD kPauseMs = 50;
   for (int attempt = 1;; ++attempt) {
-    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (::MoveFileExW(FileSystemPath(from).c_str(), FileSystemPath(to).c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return true;
     const DWORD error = ::GetLastError();
     if (attempt == kAttempts || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
@@ -72,17 +76,18 @@ std::string UnknownFormatMessage(const std::string& path) {
 }
 
 bool IsExistingFile(const std::string& path) {
-  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  DWORD attributes = ::GetFileAttributesW(FileSystemPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool IsTakenPath(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return ::GetFileAttributesW(FileSystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  toolkit::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  toolkit::FileHandle file(::CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) throw std::runtime_error(CannotOpenMessage(path));
   LARGE_INTEGER size = {};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF)
@@ -105,16 +110,16 @@ std::string ReplaceWholeFile(const std::string& path, const std::string& bytes, 
   const std::string temp = path + ".tmp";
   // A temporary file that a crash left behind is rewritten; clear a read-only flag
   // it may carry so that it can be.
-  ::SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::SetFileAttributesW(FileSystemPath(temp).c_str(), FILE_ATTRIBUTE_NORMAL);
   {
-    toolkit::FileHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    toolkit::FileHandle file(::CreateFileW(FileSystemPath(temp).c_str(), GENERIC_WRITE, 0, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw std::runtime_error(CannotCreateMessage(path));
     // The content must be on the disk before the rename makes it the file: a rename
     // that outlives the data would leave an empty file after a power cut.
     if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) {
       file.reset();
-      ::DeleteFileA(temp.c_str());
+      RemoveFile(temp);
       throw std::runtime_error(CannotCreateMessage(path));
     }
   }
@@ -123,17 +128,20 @@ std::string ReplaceWholeFile(const std::string& path, const std::string& bytes, 
   if (keepOld && IsExistingFile(path)) {
     // Copied rather than moved: until the rename below, the old file stays where it is.
     backup = FreeBackupName(path);
-    if (backup.empty() || !::CopyFileA(path.c_str(), backup.c_str(), TRUE)) {
-      ::DeleteFileA(temp.c_str());
+    if (backup.empty() ||
+        !::CopyFileW(FileSystemPath(path).c_str(), FileSystemPath(backup).c_str(), TRUE)) {
+      RemoveFile(temp);
       throw std::runtime_error(CannotCreateMessage(path));
     }
   }
 
   if (!RenameOver(temp, path)) {
-    ::DeleteFileA(temp.c_str());
+    RemoveFile(temp);
     throw std::runtime_error(CannotCreateMessage(path));
   }
   return backup;
 }
+
+void RemoveFile(const std::string& path) { ::DeleteFileW(FileSystemPath(path).c_str()); }
 
 }  // namespace store

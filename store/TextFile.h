@@ -6,6 +6,10 @@
 // previous file as it was. A file that the program did not manage to load (an
 // unknown version line, or unreadable at start) is copied aside before it is
 // replaced, so that its content is never lost without a trace.
+//
+// A path here is text as the messages show it; the calls on the file are the
+// wide ones on its toolkit::FileSystemPath, so the program's folder may have a
+// name the code page cannot hold and may lie deeper than MAX_PATH.
 #pragma once
 
 #include <string>
@@ -27,6 +31,9 @@ std::string ReadWholeFile(const std::string& path);
 // "ファイル %s を作成できません" when any step fails; the previous file is then
 // left as it was.
 std::string ReplaceWholeFile(const std::string& path, const std::string& bytes, bool keepOld);
+
+// Removes a file; one that is not there, or cannot be removed, is left alone.
+void RemoveFile(const std::string& path);
 
 // The message of a file that cannot be created, of one that cannot be opened, and
 // of one whose first line is not what this version writes.

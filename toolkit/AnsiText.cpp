@@ -28,15 +28,18 @@ std::string Utf8Of(const std::wstring& text) {
   return utf8;
 }
 
-std::string Narrow(const wchar_t* text) {
-  const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, nullptr, 0, nullptr,
-                                      nullptr);
-  if (n <= 1) return std::string();
-  std::string narrow(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, &narrow[0], n, nullptr, nullptr);
-  narrow.resize(static_cast<size_t>(n - 1));
+std::string Narrow(const std::wstring& text) {
+  const int size = static_cast<int>(text.size());
+  const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0,
+                                      nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, &narrow[0], n, nullptr,
+                          nullptr);
   return narrow;
 }
+
+std::string Narrow(const wchar_t* text) { return Narrow(std::wstring(text)); }
 
 bool SameFileName(const std::string& a, const std::string& b) {
   const std::wstring wa = Widen(a), wb = Widen(b);

@@ -16,6 +16,8 @@ std::wstring Widen(const std::string& text);
 // "?", never a look-alike ("é" is not "e"): a file name that changed its meaning
 // would name another file.
 std::string Narrow(const wchar_t* text);
+// The same for the whole of `text`, NUL characters too (a list of NUL-ended texts).
+std::string Narrow(const std::wstring& text);
 
 // UTF-16 as UTF-8, and back. A sequence that does not convert (a lone
 // surrogate, a cut UTF-8 sequence) becomes U+FFFD, and the rest of the text stays.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "toolkit/AnsiText.h"
 #include "toolkit/Cp932.h"
 
 namespace toolkit {
@@ -13,6 +14,10 @@ bool EndsWithBackslash(const std::string& text) {
 
 std::string WithTrailingBackslash(const std::string& folder) {
   return EndsWithBackslash(folder) ? folder : folder + "\\";
+}
+
+std::wstring WithTrailingBackslash(const std::wstring& folder) {
+  return !folder.empty() && folder.back() == L'\\' ? folder : folder + L"\\";
 }
 
 namespace {
@@ -37,28 +42,41 @@ std::string FileNameOf(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-std::string ExecutablePath() {
-  char buffer[MAX_PATH + 1] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  return std::string(buffer, n <= MAX_PATH ? n : 0);
-}
-
-std::string ProgramFolder() { return FolderOf(ExecutablePath()); }
-
-std::wstring ProgramFolderWide() {
+std::wstring ExecutablePathWide() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
     if (n == 0) return std::wstring();
     if (n < path.size()) {
       path.resize(n);
-      break;
+      return path;
     }
     path.resize(path.size() * 2);  // cut: a folder deeper than MAX_PATH
   }
+}
+
+std::wstring ProgramFolderWide() {
+  const std::wstring path = ExecutablePathWide();
   const size_t cut = path.find_last_of(L'\\');
   return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
 }
+
+std::string ExecutablePath() { return Narrow(ExecutablePathWide().c_str()); }
+
+std::string ProgramFolder() { return FolderOf(ExecutablePath()); }
+
+std::wstring WidePath(const std::string& path) {
+  // The executable does not move while it runs.
+  static const std::wstring realFolder = ProgramFolderWide();
+  static const std::string folderText = Narrow(realFolder.c_str());
+  static const bool lossy = Widen(folderText) != realFolder;
+  if (lossy && !folderText.empty() && path.compare(0, folderText.size(), folderText) == 0 &&
+      (path.size() == folderText.size() || path[folderText.size()] == '\\'))
+    return realFolder + Widen(path.substr(folderText.size()));
+  return Widen(path);
+}
+
+std::wstring FileSystemPath(const std::string& path) { return LongPathForm(WidePath(path)); }
 
 std::wstring LongPathForm(const std::wstring& path) {
   constexpr size_t kPlainLimit = MAX_PATH - 12;

@@ -15,19 +15,32 @@ bool EndsWithBackslash(const std::string& text);
 
 // The folder with exactly one separator at its end ("C:\" stays as it is).
 std::string WithTrailingBackslash(const std::string& folder);
+std::wstring WithTrailingBackslash(const std::wstring& folder);
 
 // The folder part of a path, without the separator: "C:\a\b.exe" gives "C:\a".
 std::string FolderOf(const std::string& path);
 // The part after the last separator: "C:\a\b.exe" gives "b.exe".
 std::string FileNameOf(const std::string& path);
 
-// The full path of the running program, and its folder (without the separator).
+// The full path of the running program and its folder (without the separator),
+// in UTF-16, whole whatever characters and length they have.
+std::wstring ExecutablePathWide();
+std::wstring ProgramFolderWide();
+
+// The same as text (Narrow: "?" for each character the code page lacks), the
+// form in which the program names its files to the user and to its store.
 std::string ExecutablePath();
 std::string ProgramFolder();
 
-// The same folder in UTF-16, whole whatever characters and length it has: the
-// files that hold Unicode paths are opened with it.
-std::wstring ProgramFolderWide();
+// The file a path text names, in UTF-16. The program's own folder is the one
+// folder whose real name the program always knows: a text that begins with that
+// folder as ProgramFolder gives it stands for the real folder even where the text
+// lost characters ("C:\Users\Jos?" for "C:\Users\José"). No file has "?" in its
+// name, so no other path can be meant. Any other text is only widened.
+std::wstring WidePath(const std::string& path);
+
+// WidePath in the form the wide file functions take at any length (LongPathForm).
+std::wstring FileSystemPath(const std::string& path);
 
 // Whether a path is absolute: a drive letter, a colon and a backslash ("C:\..."),
 // or two backslashes (a network path or a device path). The same test serves

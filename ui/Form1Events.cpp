@@ -223,8 +223,9 @@ void TForm1::FormDestroy() {
 }
 
 void TForm1::CheckBox4Click() {
-  ui::ApplyStartupRegistration(CheckBox4.Checked(), toolkit::WithTrailingBackslash(folder_),
-                               toolkit::ExecutablePath(), ui::GetStartupFolder(Handle()));
+  ui::ApplyStartupRegistration(CheckBox4.Checked(),
+                               toolkit::WithTrailingBackslash(toolkit::WidePath(folder_)),
+                               toolkit::ExecutablePathWide(), ui::GetStartupFolder(Handle()));
 }
 
 // --- The three states ---
@@ -303,13 +304,16 @@ void TForm1::Button7Click() { ui::RemoveIgnoredFolder(ListView4); }
 void TForm1::OpenFolderOfSelected(const toolkit::TListView& view, int pathColumn) {
   int row = view.Selected();
   if (row < 0) return;
-  ui::OpenContainingFolder(Hooks.ShellOpen, Handle(), view.Cell(row, pathColumn),
-                           toolkit::WithTrailingBackslash(folder_));
+  ui::OpenContainingFolder(Hooks.ShellOpen, Handle(),
+                           monitor::RealPath(view.Cell(row, pathColumn), Tables.RealPaths),
+                           toolkit::WithTrailingBackslash(toolkit::WidePath(folder_)));
 }
 
 void TForm1::ShowPropertiesOfSelected(const toolkit::TListView& view, int pathColumn) {
   int row = view.Selected();
-  if (row >= 0) ui::ShowFileProperties(Hooks.ShellExecuteEx, Handle(), view.Cell(row, pathColumn));
+  if (row >= 0)
+    ui::ShowFileProperties(Hooks.ShellExecuteEx, Handle(),
+                           monitor::RealPath(view.Cell(row, pathColumn), Tables.RealPaths));
 }
 
 void TForm1::CopySelectedCell(const toolkit::TListView& view, int column) {

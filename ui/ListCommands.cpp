@@ -3,21 +3,22 @@
 #include <cstring>
 
 #include "monitor/FileFacts.h"
+#include "toolkit/AnsiText.h"
 
 namespace ui {
 
-void OpenContainingFolder(const TShellOpen& shell, HWND owner, const std::string& path,
-                          const std::string& programFolder) {
-  if (path == monitor::kUnknownPath) return;
-  shell(owner, "Open", "Explorer", " /select," + path, programFolder, SW_SHOWDEFAULT);
+void OpenContainingFolder(const TShellOpen& shell, HWND owner, const std::wstring& path,
+                          const std::wstring& programFolder) {
+  if (path == toolkit::Widen(monitor::kUnknownPath)) return;
+  shell(owner, L"Open", L"Explorer", L" /select," + path, programFolder, SW_SHOWDEFAULT);
 }
 
-void ShowFileProperties(const TShellExecuteEx& shell, HWND owner, const std::string& path) {
-  SHELLEXECUTEINFOA info = {};
+void ShowFileProperties(const TShellExecuteEx& shell, HWND owner, const std::wstring& path) {
+  SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
   info.hwnd = owner;
-  info.lpVerb = "Properties";
+  info.lpVerb = L"Properties";
   info.lpFile = path.c_str();
   info.nShow = SW_SHOWNORMAL;
   shell(info);

@@ -13,12 +13,13 @@
 namespace ui {
 
 // Opens an Explorer window on the file's folder with the file selected. The path
-// follows " /select," unquoted, as Explorer takes it; nothing for "[不明]".
-void OpenContainingFolder(const TShellOpen& shell, HWND owner, const std::string& path,
-                          const std::string& programFolder);
+// (the file's real path, see monitor::RealPath) follows " /select," unquoted, as
+// Explorer takes it; nothing for "[不明]".
+void OpenContainingFolder(const TShellOpen& shell, HWND owner, const std::wstring& path,
+                          const std::wstring& programFolder);
 
 // Shows the shell's property sheet of the file, with no error interface of its own.
-void ShowFileProperties(const TShellExecuteEx& shell, HWND owner, const std::string& path);
+void ShowFileProperties(const TShellExecuteEx& shell, HWND owner, const std::wstring& path);
 
 // Puts exactly the text on the clipboard as plain text, replacing what it held.
 bool CopyTextToClipboard(HWND owner, const std::string& text);

@@ -87,7 +87,8 @@ void TOKBottomDlg::ShowIcon() {
 void TOKBottomDlg::DpiChanged(int) { ShowIcon(); }
 
 void TOKBottomDlg::Label5Click() {
-  ShellOpen(Handle(), "Open", kHomePage, "", toolkit::WithTrailingBackslash(toolkit::ProgramFolder()), SW_SHOWDEFAULT);
+  ShellOpen(Handle(), L"Open", kHomePage, L"",
+            toolkit::WithTrailingBackslash(toolkit::ProgramFolderWide()), SW_SHOWDEFAULT);
 }
 
 void TOKBottomDlg::OKBtnClick() { EndModal(toolkit::mrOk); }

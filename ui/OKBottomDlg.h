@@ -17,7 +17,7 @@ namespace ui {
 class TOKBottomDlg : public toolkit::TWindow {
 public:
   static constexpr char kClassName[] = "VantryTOKBottomDlg";
-  static constexpr char kHomePage[] = "https://vantry.example/";
+  static constexpr wchar_t kHomePage[] = L"https://vantry.example/";
 
   // The shell call behind the link. Its result is not examined: a page that cannot
   // be opened is the shell's or the browser's to report. Tests put their own here

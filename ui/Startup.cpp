@@ -3,8 +3,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <vector>
-
 #include "toolkit/ComRef.h"
 #include "toolkit/Handle.h"
 #include "toolkit/Paths.h"
@@ -13,10 +11,10 @@ namespace ui {
 
 namespace {
 
-const std::string* g_startupFolderOverride = nullptr;
+const std::wstring* g_startupFolderOverride = nullptr;
 
-bool IsFile(const std::string& path) {
-  DWORD attributes = ::GetFileAttributesA(path.c_str());
+bool IsFile(const std::wstring& path) {
+  DWORD attributes = ::GetFileAttributesW(toolkit::LongPathForm(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -28,37 +26,29 @@ int ShowCommandOf(TWindowState state) {
   }
 }
 
-std::wstring Widen(const std::string& text) {
-  int n = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::vector<wchar_t> wide(static_cast<size_t>(n));
-  if (::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n) != n)
-    return std::wstring();
-  return std::wstring(wide.data());
-}
-
 }  // namespace
 
-std::string GetStartupFolder(HWND owner) {
+std::wstring GetStartupFolder(HWND owner) {
   if (g_startupFolderOverride) return *g_startupFolderOverride;
 
   toolkit::ItemIdList list;
   if (::SHGetSpecialFolderLocation(owner, CSIDL_STARTUP, list.put()) != S_OK || !list.get())
-    return std::string();
-  char buffer[MAX_PATH + 1] = {};
-  if (!::SHGetPathFromIDListA(list.get(), buffer)) return std::string();
-  std::string folder = buffer;
+    return std::wstring();
+  wchar_t buffer[MAX_PATH + 1] = {};
+  if (!::SHGetPathFromIDListW(list.get(), buffer)) return std::wstring();
+  std::wstring folder = buffer;
   // Only a drive's root comes with its separator ("C:\").
-  if (folder.size() > 3 && toolkit::EndsWithBackslash(folder)) folder.pop_back();
+  if (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
   return folder;
 }
 
-bool CreateShortCut(const std::string& linkFile, const std::string& target,
-                    const std::string& arguments, const std::string& workingDirectory,
+bool CreateShortCut(const std::wstring& linkFile, const std::wstring& target,
+                    const std::wstring& arguments, const std::wstring& workingDirectory,
                     TWindowState state) {
-  toolkit::ComRef<IShellLinkA> link;
+  if (linkFile.empty()) return false;
+  toolkit::ComRef<IShellLinkW> link;
   if (::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                         IID_IShellLinkA, link.putVoid()) != S_OK ||
+                         IID_IShellLinkW, link.putVoid()) != S_OK ||
       !link)
     return false;
   if (link->SetPath(target.c_str()) != S_OK) return false;
@@ -66,31 +56,30 @@ bool CreateShortCut(const std::string& linkFile, const std::string& target,
   if (link->SetWorkingDirectory(workingDirectory.c_str()) != S_OK) return false;
   if (link->SetShowCmd(ShowCommandOf(state)) != S_OK) return false;
 
-  std::wstring wideName = Widen(linkFile);
-  if (wideName.empty()) return false;
   toolkit::ComRef<IPersistFile> file;
   if (link->QueryInterface(IID_IPersistFile, file.putVoid()) != S_OK || !file) return false;
-  return file->Save(wideName.c_str(), FALSE) == S_OK;
+  return file->Save(linkFile.c_str(), FALSE) == S_OK;
 }
 
-void ApplyStartupRegistration(bool registered, const std::string& programFolder,
-                              const std::string& exePath, const std::string& startupFolder) {
+void ApplyStartupRegistration(bool registered, const std::wstring& programFolder,
+                              const std::wstring& exePath, const std::wstring& startupFolder) {
   // Without both folders the paths below would name the root of the current
   // drive: better no registration than a shortcut (or a deletion) there.
   if (startupFolder.empty() || programFolder.empty()) return;
-  const std::string link = toolkit::WithTrailingBackslash(startupFolder) + kStartupLinkName;
-  const std::string temporary = toolkit::WithTrailingBackslash(programFolder) + kTemporaryLinkName;
+  const std::wstring link = toolkit::WithTrailingBackslash(startupFolder) + kStartupLinkName;
+  const std::wstring temporary =
+      toolkit::WithTrailingBackslash(programFolder) + kTemporaryLinkName;
 
   if (registered && !IsFile(link))
-    CreateShortCut(temporary, exePath, std::string(),
+    CreateShortCut(temporary, exePath, std::wstring(),
                    toolkit::WithTrailingBackslash(programFolder), wsNormal);
-  // Also picks up a "VYT.lnk" that an earlier failed move left behind. MoveFileA
+  // Also picks up a "VYT.lnk" that an earlier failed move left behind. MoveFileW
   // never replaces, so a "VTY.lnk" already there stays as it is.
-  ::MoveFileA(temporary.c_str(), link.c_str());
-  if (!registered && IsFile(link)) ::DeleteFileA(link.c_str());
+  ::MoveFileW(toolkit::LongPathForm(temporary).c_str(), toolkit::LongPathForm(link).c_str());
+  if (!registered && IsFile(link)) ::DeleteFileW(toolkit::LongPathForm(link).c_str());
 }
 
-TStartupFolderOverride::TStartupFolderOverride(std::string folder)
+TStartupFolderOverride::TStartupFolderOverride(std::wstring folder)
     : folder_(std::move(folder)), previous_(g_startupFolderOverride) {
   g_startupFolderOverride = &folder_;
 }

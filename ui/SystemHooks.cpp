@@ -5,16 +5,16 @@
 namespace ui {
 
 TShellOpen SystemShellOpen() {
-  return [](HWND owner, const std::string& operation, const std::string& file,
-            const std::string& parameters, const std::string& directory, int showCommand) {
-    ::ShellExecuteA(owner, operation.c_str(), file.c_str(), parameters.c_str(),
+  return [](HWND owner, const std::wstring& operation, const std::wstring& file,
+            const std::wstring& parameters, const std::wstring& directory, int showCommand) {
+    ::ShellExecuteW(owner, operation.c_str(), file.c_str(), parameters.c_str(),
                     directory.c_str(), showCommand);
   };
 }
 
 TShellExecuteEx SystemShellExecuteEx() {
-  return [](SHELLEXECUTEINFOA& info) {
-    ::ShellExecuteExA(&info);
+  return [](SHELLEXECUTEINFOW& info) {
+    ::ShellExecuteExW(&info);
     toolkit::KernelHandle process(info.hProcess);  // asked for, never used
   };
 }

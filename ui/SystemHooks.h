@@ -16,12 +16,13 @@
 
 namespace ui {
 
-// ShellExecuteA's arguments; the result is not examined.
-using TShellOpen = std::function<void(HWND owner, const std::string& operation,
-                                      const std::string& file, const std::string& parameters,
-                                      const std::string& directory, int showCommand)>;
-// ShellExecuteExA on a filled record; the result is not examined.
-using TShellExecuteEx = std::function<void(SHELLEXECUTEINFOA& info)>;
+// ShellExecuteW's arguments; the result is not examined. Wide, as the files
+// they name may have names the code page cannot hold.
+using TShellOpen = std::function<void(HWND owner, const std::wstring& operation,
+                                      const std::wstring& file, const std::wstring& parameters,
+                                      const std::wstring& directory, int showCommand)>;
+// ShellExecuteExW on a filled record; the result is not examined.
+using TShellExecuteEx = std::function<void(SHELLEXECUTEINFOW& info)>;
 
 TShellOpen SystemShellOpen();
 TShellExecuteEx SystemShellExecuteEx();

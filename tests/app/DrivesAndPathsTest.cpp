@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "ProgramRun.h"
 #include "TestSupport.h"
 #include "toolkit/AnsiText.h"
+#include "toolkit/Paths.h"
 
 using programrun::Ended;
 using programrun::Program;
@@ -94,6 +96,61 @@ TEST(Paths, ProgramsInFoldersNoCodePageHoldsAreOneRowEachAndNeverDeleted) {
   EXPECT_GT(stored[3].size(), 300u);
   EXPECT_EQ(4, Occurrences(log, "wide-tool.exe\r\n追加\r\n"));
   EXPECT_EQ(0, Occurrences(log, "wide-tool.exe\r\n削除"));
+}
+
+// The program itself in a folder whose name the code page cannot hold, and in
+// one so deep that its temporary file's path is past MAX_PATH (the program's own
+// path stays below it, as the shell starts it): two runs each, and the second
+// finds what the first kept. The files beside it are read, never put aside as
+// unreadable, and written in their usual form.
+TEST(Paths, TheProgramInAFolderOfAnyNameOrDepthReadsAndSavesItsFiles) {
+  TempDir base;
+  std::wstring deep = toolkit::Widen(base.path()) + L"\\deep";
+  while (deep.size() < 245) deep += L"\\" + std::wstring(std::min<size_t>(40, 244 - deep.size()), L'd');
+  for (const std::wstring& folder : {toolkit::Widen(base.path()) + L"\\Jos\u00E9\\Tools", deep}) {
+    const std::string where = toolkit::Utf8Of(folder);
+    testsupport::CreateFolders(folder);
+    const std::wstring exe = folder + L"\\Vantry.exe";
+    ASSERT_TRUE(::CopyFileW(toolkit::Widen(testsupport::TestBinDir() + "\\..\\Vantry.exe").c_str(),
+                            exe.c_str(), FALSE)) << where;
+    auto file = [&](const wchar_t* name) { return folder + L"\\" + name; };
+    // In the tray, a cycle a second; no deletion check, which would drop kept.exe.
+    WriteFileBytes(file(L"Inf.ini"),
+                   "[Information]\r\nVersion=1.30\r\n[Start]\r\nTaskTorrey=1\r\n[Integer]\r\n"
+                   "Interval=1\r\n");
+    WriteFileBytes(file(L"ProcessList.dat"), "Ver1.00\r\n" + Record("kept.exe", "C:\\kept.exe", "メモ"));
+    for (int run = 0; run < 2; ++run) {
+      std::wstring command = L"\"" + exe + L"\"";
+      STARTUPINFOW si = {};
+      si.cb = sizeof si;
+      PROCESS_INFORMATION info = {};
+      ASSERT_TRUE(::CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                   folder.c_str(), &si, &info)) << where;
+      const testsupport::StartedProcess started(info);
+      HWND main = WaitForWindow(info.dwProcessId, "TForm1");
+      ASSERT_NE(nullptr, main) << where;
+      ::Sleep(2500);  // cycles
+      ::PostMessageA(main, WM_CLOSE, 0, 0);
+      ASSERT_TRUE(Ended(info)) << where << ": a save that fails leaves its error box open";
+    }
+    const std::string list = ReadFileBytes(file(L"ProcessList.dat"));
+    EXPECT_EQ(0u, list.find("Ver1.00\r\n")) << where;
+    EXPECT_EQ(1, Occurrences(list, Record("kept.exe", "C:\\kept.exe", "メモ"))) << where;
+    // The program lists itself, under the text its path is stored as, once.
+    EXPECT_EQ(1, Occurrences(list, "Vantry.exe\r\n" + toolkit::Narrow(exe.c_str()) + "\r\n"))
+        << where;
+    EXPECT_EQ(1, Occurrences(ReadFileBytes(file(L"Log.dat")), "Vantry.exe\r\n追加\r\n")) << where;
+    const std::string settings = ReadFileBytes(file(L"Inf.ini"));
+    EXPECT_EQ(0u, settings.find("[Information]\r\nVersion=1.30\r\n[Start]\r\nTaskTorrey=1\r\n"))
+        << where;
+    EXPECT_NE(std::string::npos, settings.find("\r\nInterval=1\r\n")) << where;
+    for (const wchar_t* aside : {L"ProcessList.dat.bak", L"Log.dat.bak", L"Inf.ini.bak",
+                                 L"ProcessList.dat.tmp"})
+      EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+                ::GetFileAttributesW(toolkit::LongPathForm(file(aside)).c_str()))
+          << where << " " << toolkit::Utf8Of(aside);
+  }
+  EXPECT_GT(deep.size() + std::string("\\ProcessList.dat.tmp").size(), size_t{MAX_PATH});
 }
 
 // A USB stick pulled while the program watches: its programs stay listed, with

@@ -11,6 +11,9 @@ TEST(AnsiText, JapaneseTextGoesThereAndBack) {
 // A best fit would make "café.csv" the name of another file, "cafe.csv".
 TEST(AnsiText, ACharacterTheCodePageLacksBecomesAQuestionMark) {
   EXPECT_EQ("caf?.csv", toolkit::Narrow(L"caf\u00E9.csv"));
+  // A list of NUL-ended texts (a profile section) keeps its NULs.
+  EXPECT_EQ(std::string("a=caf?\0b=\x95\x5C\0", 12),
+            toolkit::Narrow(std::wstring(L"a=caf\u00E9\0b=\u8868\0", 11)));
 }
 
 TEST(AnsiText, FileNamesCompareWithoutLetterCaseButByCharacter) {

@@ -9,6 +9,7 @@
 
 #include "TestSupport.h"
 #include "TestTables.h"
+#include "toolkit/AnsiText.h"
 #include "toolkit/Application.h"
 #include "MainWindow.h"
 
@@ -596,9 +597,9 @@ TEST(ListCommands, EachCommandTakesItsListAndColumn) {
   AddProgram(f, "listed.exe", "C:\\List\\listed.exe");
   const int listed = f.ListView2.Count() - 1;
   std::string opened, properties;
-  f.Hooks.ShellOpen = [&](HWND, const std::string&, const std::string&, const std::string& p,
-                          const std::string&, int) { opened = p; };
-  f.Hooks.ShellExecuteEx = [&](SHELLEXECUTEINFOA& info) { properties = info.lpFile; };
+  f.Hooks.ShellOpen = [&](HWND, const std::wstring&, const std::wstring&, const std::wstring& p,
+                          const std::wstring&, int) { opened = toolkit::Narrow(p); };
+  f.Hooks.ShellExecuteEx = [&](SHELLEXECUTEINFOW& info) { properties = toolkit::Narrow(info.lpFile); };
   struct Case {
     void (TForm1::*command)();
     toolkit::TListView* view;
@@ -646,19 +647,29 @@ TEST(ListCommands, TheRowTheUserSelectsInTheWindowIsTheRowTheyActOn) {
   EXPECT_EQ(0, ListView_GetNextItem(f.ListView2.Handle(), -1, LVNI_SELECTED));
 }
 
-TEST(ListCommands, OpenFolderHandsTheSelectedPathToExplorer) {
+// A stored path that lost characters is handed over as the file's real path.
+TEST(ListCommands, OpenFolderAndPropertiesHandTheRealPathToTheShell) {
   Window w;
-  AddProgram(*w.form, "spaced.exe", "C:\\Program Files\\Some App\\spaced.exe");
-  w.form->ListView2.SetSelected(w.form->ListView2.Count() - 1);
-  std::string parameters, directory;
-  w.form->Hooks.ShellOpen = [&](HWND, const std::string&, const std::string&,
-                                const std::string& p, const std::string& d, int) {
+  TForm1& f = *w.form;
+  AddProgram(f, "spaced.exe", "C:\\Program Files\\Some App\\spaced.exe");
+  AddProgram(f, "tool.exe", "C:\\Caf?\\tool.exe");
+  f.Tables.RealPaths.Remember("C:\\Caf?\\tool.exe", L"C:\\Caf\u00E9\\tool.exe");
+  std::wstring parameters, directory, properties;
+  f.Hooks.ShellOpen = [&](HWND, const std::wstring&, const std::wstring&, const std::wstring& p,
+                          const std::wstring& d, int) {
     parameters = p;
     directory = d;
   };
-  w.form->N1Click();
-  EXPECT_EQ(" /select,C:\\Program Files\\Some App\\spaced.exe", parameters);
-  EXPECT_EQ(w.dir.path() + "\\", directory);
+  f.Hooks.ShellExecuteEx = [&](SHELLEXECUTEINFOW& info) { properties = info.lpFile; };
+  f.ListView2.SetSelected(f.ListView2.Count() - 2);
+  f.N1Click();
+  EXPECT_EQ(L" /select,C:\\Program Files\\Some App\\spaced.exe", parameters);
+  EXPECT_EQ(toolkit::Widen(w.dir.path()) + L"\\", directory);
+  f.ListView2.SetSelected(f.ListView2.Count() - 1);
+  f.N1Click();
+  f.N11Click();
+  EXPECT_EQ(L" /select,C:\\Caf\u00E9\\tool.exe", parameters);
+  EXPECT_EQ(L"C:\\Caf\u00E9\\tool.exe", properties);
 }
 
 TEST(WindowStates, RestoringTheMinimisedProgramFromItsTaskbarButtonShowsTheWindow) {

@@ -7,6 +7,7 @@
 
 #include "DialogDriver.h"
 #include "TestSupport.h"
+#include "toolkit/AnsiText.h"
 #include "ui/OKBottomDlg.h"
 
 using testsupport::TDialogDriver;
@@ -16,7 +17,7 @@ namespace {
 
 struct TShellCall {
   HWND Owner;
-  std::string Operation, File, Parameters, Directory;
+  std::wstring Operation, File, Parameters, Directory;
   int Show;
 };
 
@@ -90,8 +91,8 @@ TEST(AboutDialogKeys, EnterClosesAndEscapeDoesNot) {
 TEST(AboutDialogLink, EachClickOpensTheHomePageAndTheDialogStaysOpen) {
   TOKBottomDlg dialog;
   std::vector<TShellCall> calls;
-  dialog.ShellOpen = [&](HWND owner, const std::string& operation, const std::string& file,
-                         const std::string& parameters, const std::string& directory, int show) {
+  dialog.ShellOpen = [&](HWND owner, const std::wstring& operation, const std::wstring& file,
+                         const std::wstring& parameters, const std::wstring& directory, int show) {
     calls.push_back({owner, operation, file, parameters, directory, show});
   };
   HWND link = dialog.Label5Handle();
@@ -104,10 +105,10 @@ TEST(AboutDialogLink, EachClickOpensTheHomePageAndTheDialogStaysOpen) {
   ASSERT_EQ(2u, calls.size());
   for (const TShellCall& call : calls) {
     EXPECT_EQ(dialog.Handle(), call.Owner);
-    EXPECT_EQ("Open", call.Operation);
+    EXPECT_EQ(L"Open", call.Operation);
     EXPECT_EQ(TOKBottomDlg::kHomePage, call.File);
-    EXPECT_EQ("", call.Parameters);
-    EXPECT_EQ(testsupport::TestBinDir() + "\\", call.Directory);
+    EXPECT_EQ(L"", call.Parameters);
+    EXPECT_EQ(toolkit::Widen(testsupport::TestBinDir()) + L"\\", call.Directory);
     EXPECT_EQ(SW_SHOWDEFAULT, call.Show);
     EXPECT_EQ(10, call.Show);
   }

@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "store/Settings.h"
+#include "toolkit/AnsiText.h"
 #include "ui/Startup.h"
 
 using testsupport::ReadFileBytes;
@@ -18,7 +19,7 @@ namespace {
 struct Start {
   TempDir program;
   TempDir startupFolder;
-  ui::TStartupFolderOverride startup{startupFolder.path()};
+  ui::TStartupFolderOverride startup{toolkit::Widen(startupFolder.path())};
   std::string exe = program.file("Vantry.exe");
   std::string ini = store::SettingsPath(program.path());
   std::string link = startupFolder.file("VTY.lnk");
@@ -33,8 +34,8 @@ struct Start {
   Start() {
     WriteFileBytes(exe, "MZ");
     CheckBox4.OnClick = [this] {
-      ui::ApplyStartupRegistration(CheckBox4.Checked(), program.path(), exe,
-                                   ui::GetStartupFolder());
+      ui::ApplyStartupRegistration(CheckBox4.Checked(), toolkit::Widen(program.path()),
+                                   toolkit::Widen(exe), ui::GetStartupFolder());
     };
   }
   void ReadSettings() {
