@@ -8,6 +8,7 @@
 //                               the geometry a crop of the screen takes
 //   MainWindowDriver place X Y  moves the window to X,Y and prints it as `where`
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +26,8 @@ HWND FindMain() {
 
 void ChooseTab(HWND tabs, int tab) {
   // Back to the first tab (the tab control takes no Home key), then on.
-  for (int i = 0; i < 4; ++i) ::PostMessageA(tabs, WM_KEYDOWN, VK_LEFT, 0);
+  const int count = static_cast<int>(::SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) ::PostMessageA(tabs, WM_KEYDOWN, VK_LEFT, 0);
   for (int i = 0; i < tab; ++i) ::PostMessageA(tabs, WM_KEYDOWN, VK_RIGHT, 0);
 }
 

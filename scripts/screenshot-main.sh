@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Takes a screenshot of each of the main window's four tabs under Wine on a private
-# Xvfb, into <build>/screenshots/main-tab0.png .. main-tab3.png, and of the context
+# Takes a screenshot of each of the main window's five tabs under Wine on a private
+# Xvfb, into <build>/screenshots/main-tab0.png .. main-tab4.png, and of the context
 # menus of the two lists, main-menu1.png and main-menu2.png; window-tab0.png ..
-# window-tab3.png are the tabs cut to the window alone. The program runs
+# window-tab4.png are the tabs cut to the window alone. The program runs
 # from a folder of its own with a few settings and ignored folders, so every tab
 # has something to show. main-tray-tab3.png and window-tray-tab3.png show the
 # settings tab once more after a trip to the tray and back.
@@ -37,6 +37,15 @@ vantry_set_dpi "$dpi"
 rm -rf "$work"
 mkdir -p "$work"
 cp "$build/Vantry.exe" "$work/"
+# A few seconds in the tray first, so that the run journal holds the runs the
+# run history tab shows; ended the hard way, as a crash would.
+printf '%s\r\n' '[Information]' 'Version=1.30' '[Start]' 'TaskTorrey=1' '[Integer]' \
+  'Interval=1' > "$work/Inf.ini"
+(cd "$work" && exec wine Vantry.exe) &
+sleep 8
+wineserver -k >/dev/null 2>&1 || true
+wait $! || true
+rm -f "$work/ProcessList.dat" "$work/Log.dat"
 printf '%s\r\n' '[Information]' 'Version=1.30' '[Start]' 'TaskTorrey=0' 'StartUp=0' \
   '[Compare]' 'DeleteCheck=1' 'Notice=1' '[Integer]' 'Interval=15' 'Log=120' \
   '[Ignore]' 'ListCout=2' 'Path0=C:\Program Files\' 'Path1=C:\windows\Temp\' > "$work/Inf.ini"
@@ -46,13 +55,15 @@ sleep "${VANTRY_SHOT_DELAY:-6}"
 # The program keeps its window inside the screen itself; the close-ups are cut
 # where it stands.
 geometry=$(wine "$out/MainWindowDriver.exe" where | tr -d '\r')
-for tab in 0 1 2 3; do
+for tab in 0 1 2 3 4; do
   wine "$out/MainWindowDriver.exe" tab "$tab"
   sleep 1.5
   import -window root "$out/main-tab$tab.png"
   convert "$out/main-tab$tab.png" -crop "$geometry" +repage "$out/window-tab$tab.png"
   echo "screenshot: $out/main-tab$tab.png, $out/window-tab$tab.png"
 done
+wine "$out/MainWindowDriver.exe" tab 3
+sleep 1
 wine "$out/MainWindowDriver.exe" tray
 sleep 2
 import -window root "$out/main-tray-tab3.png"

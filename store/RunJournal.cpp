@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 
 namespace store {
 
@@ -162,6 +163,20 @@ bool TRunJournal::Append(const std::vector<TJournalLine>& lines) {
 
 bool TRunJournal::Append(const TJournalLine& line) {
   return Append(std::vector<TJournalLine>{line});
+}
+
+std::vector<TJournalLine> ReadRecentJournal(const std::wstring& path, size_t starts) {
+  std::vector<std::vector<TJournalLine>> files;  // newest first
+  size_t found = 0;
+  for (int n = 0; n <= kJournalFilesKept && found < starts; ++n) {
+    files.push_back(ReadJournalFile(n == 0 ? path : RotatedJournalPath(path, n)));
+    for (const TJournalLine& line : files.back()) found += line.Event == kJournalStart;
+  }
+  std::vector<TJournalLine> lines;
+  for (auto file = files.rbegin(); file != files.rend(); ++file)
+    lines.insert(lines.end(), std::make_move_iterator(file->begin()),
+                 std::make_move_iterator(file->end()));
+  return lines;
 }
 
 std::vector<TJournalLine> ReadJournalFile(const std::wstring& path, uint64_t tailBytes) {

@@ -79,4 +79,10 @@ private:
 std::vector<TJournalLine> ReadJournalFile(const std::wstring& path,
                                           uint64_t tailBytes = UINT64_MAX);
 
+// The whole lines of the journal at `path` and of the files rotation made of it,
+// oldest first, the newest files only: an older file is read while the newer ones
+// hold fewer than `starts` start lines. (A rotation between two reads may show a
+// file's lines twice or not at all; the next read is whole again.)
+std::vector<TJournalLine> ReadRecentJournal(const std::wstring& path, size_t starts);
+
 }  // namespace store

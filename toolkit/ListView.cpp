@@ -73,6 +73,21 @@ void TListView::Delete(int row) {
 void TListView::Clear() {
   TListUpdate change(*this);
   ++generation_;
+  NoteLostMarks();
+  items_.clear();
+  FollowRows([](int) { return -1; });
+}
+
+void TListView::Assign(std::vector<TListItem>& rows) {
+  TListUpdate change(*this);
+  ++generation_;
+  NoteLostMarks();
+  items_.swap(rows);
+  for (TListItem& item : items_) item.stamp_ = ++lastStamp_;
+  FollowRows([](int) { return -1; });
+}
+
+void TListView::NoteLostMarks() {
   if (RowIdentity && (marks_.selected >= 0 || marks_.focused >= 0)) {
     // A second Clear of the same rebuild finds nothing marked and keeps these.
     lost_ = {};
@@ -85,8 +100,6 @@ void TListView::Clear() {
     lost_.anchorFocused = marks_.anchor >= 0 && !lost_.anchorSelected &&
                           marks_.anchor == marks_.focused;
   }
-  items_.clear();
-  FollowRows([](int) { return -1; });
 }
 
 void TListView::SetCell(int row, int column, std::string text) {

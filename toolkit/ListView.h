@@ -105,6 +105,10 @@ public:
   // selected and the focused rows are looked for among the new rows by their
   // RowIdentity when the batch ends; a row not found again leaves no mark.
   void Clear();
+  // A rebuild in one step: the rows become `rows`, as after Clear and an Add of
+  // each, and `rows` gets the old ones, for the caller to free where it likes
+  // (freeing 100,000 rows takes long enough to be seen).
+  void Assign(std::vector<TListItem>& rows);
   void SetCell(int row, int column, std::string text);
   void SetImageIndex(int row, int image);
 
@@ -190,6 +194,7 @@ private:
   template <class F>
   void FollowRows(F newRow);
   void NotePlace();
+  void NoteLostMarks();
   void FindLostMarks();
   void SyncWindow();
   void RestorePlace();

@@ -14,7 +14,10 @@ HWND TPageControl::Create(HWND parent, const TControlArgs& args,
   // manager, which only walks into it.
   TChildEvents events;
   events.Notify = [this](const NMHDR* header, LRESULT*) {
-    if (header->code == TCN_SELCHANGE) SetActivePage(ActivePage());
+    if (header->code == TCN_SELCHANGE) {
+      SetActivePage(ActivePage());
+      if (OnChange) OnChange(ActivePage());
+    }
     return true;
   };
   events.Resized = [this] { LayoutPages(); };
@@ -68,6 +71,7 @@ void TPageControl::SelectNextPage(bool forward) {
   HWND focus = ::GetFocus();
   const bool focusInPage = focus && ::IsChild(Page(from), focus);
   SetActivePage(to);
+  if (OnChange) OnChange(to);
   if (!focusInPage) return;
   // A hidden control must not keep the keyboard: the first control of the new
   // page takes it, or the tabs when the page has none.

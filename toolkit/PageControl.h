@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ namespace toolkit {
 
 class TPageControl {
 public:
+  // After the user brought another page to the front (a click on its tab, the
+  // keys), with its index.
+  std::function<void(int page)> OnChange;
+
   // Creates the tab control and one page per caption, anchored as the tab control
   // is; the first page is active.
   HWND Create(HWND parent, const TControlArgs& args, const std::vector<std::string>& captions);

@@ -61,6 +61,7 @@ TForm1::TForm1(std::string folder, std::wstring journalFolder)
   ListView3.Columns = {{"日時", 150}, {"ファイル名", 120}, {"種類", 100}, {"詳細", 0, true},
                        {"", 17}};
   ListView4.Columns = {{"フォルダ", 0, true}};
+  ListView5.Columns = ui::RunHistoryColumns();
   monitor::ResetImageList(ImageList1, Image2.get());
 
   Timer1.OnTimer = Handler(&TForm1::Timer1Timer);
@@ -149,7 +150,8 @@ void TForm1::CreateControls() {
   Button2.Create(h, InButtonRow(1, 1, "比較"), Handler(&TForm1::Button2Click));
   Button3.Create(h, InButtonRow(3, 1, "アイコン化"), Handler(&TForm1::Button3Click));
   PageControl1.Create(h, {8, 44, 769, 383, "", 0, 0, 0, kAllSides},
-                      {"現在のプロセス", "プロセスリスト", "ログ", "設定"});
+                      {"現在のプロセス", "プロセスリスト", "ログ", "設定", "実行履歴"});
+  PageControl1.OnChange = Handler(&TForm1::PageControl1Change);
   Button4.Create(h, InButtonRow(2, 1, "削除確認"), Handler(&TForm1::Button4Click));
   Button5.Create(h, InButtonRow(4, 1, "ソフト情報"), Handler(&TForm1::Button5Click));
 
@@ -163,6 +165,8 @@ void TForm1::CreateControls() {
   ListView2.OnContextMenu = Handler([this](int x, int y) { PopupMenu2.Popup(x, y, Handle()); });
   ListView3.Create(PageControl1.Page(2), wholePage, true);
   CreateSettingsPage(PageControl1.Page(3));
+  ListView5.Create(PageControl1.Page(4), wholePage, true);
+  ListView5.OnColumnClick = Handler(&TForm1::ListView5ColumnClick);
 
   // The lists fit their pages exactly, whatever the tab control's own frame takes.
   ::SendMessageA(h, WM_SIZE, SIZE_RESTORED, 0);

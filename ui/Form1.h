@@ -28,6 +28,7 @@
 #include "toolkit/Timer.h"
 #include "toolkit/Window.h"
 #include "trayicon/Taskbar.h"
+#include "ui/RunHistory.h"
 #include "ui/RunJournalling.h"
 #include "ui/SystemHooks.h"
 
@@ -66,6 +67,9 @@ public:
   int& DeletedCount = Tables.Counts.Deleted;
   // Tests the listed files on a worker; its findings are applied when they come.
   monitor::TDeletionCheck DeletionCheck{Tables, Handler(&TForm1::DeletionCheckReady)};
+
+  // --- Run history page ---
+  toolkit::TListView ListView5;      // 実行履歴: the run journal's runs (ui/RunHistory.h)
 
   // --- Settings page ---
   toolkit::TCheckBox CheckBox3;      // タスクトレイに起動する
@@ -151,6 +155,11 @@ public:
   void SetRunJournal(const store::TJournalSettings& settings);
   store::TJournalSettings RunJournalSettings() const;  // as the settings tab shows them
   const ui::TRunJournalling* RunJournal() const { return journalling_.get(); }
+  // Reads the run history again on a worker; ListView5 takes the rows when they
+  // are read. Bringing its page to the front does so.
+  void LoadRunHistory();
+  void PageControl1Change(int page);
+  void ListView5ColumnClick(int column);
 
   // The window's ways out to the system and the user (shell calls, questions,
   // boxes); tests set the members they answer or read.
@@ -196,6 +205,8 @@ private:
   std::wstring journalFolder_;
   std::unique_ptr<ui::TRunJournalling> journalling_;  // null while the journal is off
   store::TJournalSettings journalSettings_;             // what journalling_ was made with
+  std::unique_ptr<ui::TRunHistoryLoader> historyLoader_;  // made at the first load
+  ui::TRunHistorySort historySort_;
   store::DataFilesState dataFiles_;      // what the loading made of the data files
   store::TSettingsFileState settingsFile_;  // what the reading made of Inf.ini
   ui::TOKBottomDlg* about_ = nullptr;

@@ -142,6 +142,26 @@ void TForm1::ListView1ColumnClick(int column) {
 
 void TForm1::ListView2ColumnClick(int column) { ui::SortProcessList(ListView2, column); }
 
+void TForm1::PageControl1Change(int page) {
+  if (page == 4) LoadRunHistory();
+}
+
+void TForm1::LoadRunHistory() {
+  if (!historyLoader_) {
+    historyLoader_ = std::make_unique<ui::TRunHistoryLoader>(
+        [this](std::vector<toolkit::TListItem>& rows) {
+          // The old rows go back to the worker, which frees them.
+          ListView5.Assign(rows);
+          historySort_ = ui::TRunHistorySort();
+        });
+  }
+  historyLoader_->Load(store::RunJournalPath(journalFolder_));
+}
+
+void TForm1::ListView5ColumnClick(int column) {
+  ui::SortRunHistory(ListView5, historySort_, column);
+}
+
 // --- Start and end ---
 
 store::TSettingsControls TForm1::Settings() {

@@ -37,22 +37,22 @@ int CompareLowered(const std::string& x, const std::string& y) {
   return xn < yn ? -1 : 1;
 }
 
-// The order of the rows by the lowered text of a column: new row i is old row
-// order[i]. Lowering is done once per row, not once per comparison: on a list of
-// 100,000 rows that is the bulk of the work.
-std::vector<int> OrderByColumn(const toolkit::TListView& view, int column) {
+}  // namespace
+
+// Lowering is done once per row, not once per comparison: on a list of 100,000
+// rows that is the bulk of the work.
+std::vector<int> OrderByColumn(const toolkit::TListView& view, int column, bool descending) {
   std::vector<std::string> keys;
   keys.reserve(static_cast<size_t>(view.Count()));
   for (const toolkit::TListItem& row : view.Items()) keys.push_back(Lowered(row.Cell(column)));
   std::vector<int> order(keys.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-  std::stable_sort(order.begin(), order.end(), [&keys](int x, int y) {
-    return CompareLowered(keys[static_cast<size_t>(x)], keys[static_cast<size_t>(y)]) < 0;
+  std::stable_sort(order.begin(), order.end(), [&keys, descending](int x, int y) {
+    const int c = CompareLowered(keys[static_cast<size_t>(x)], keys[static_cast<size_t>(y)]);
+    return descending ? c > 0 : c < 0;
   });
   return order;
 }
-
-}  // namespace
 
 int CompareSortKeys(const std::string& a, const std::string& b) {
   return CompareLowered(Lowered(a), Lowered(b));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "monitor/Tables.h"
 #include "toolkit/ListView.h"
@@ -16,6 +17,12 @@ namespace ui {
 // (CharLowerBuffA), cut after their first difference, then compared byte by byte
 // with a to z counted as A to Z, a prefix first. Negative, zero or positive.
 int CompareSortKeys(const std::string& a, const std::string& b);
+
+// The order of the rows by the text of a column as CompareSortKeys orders it,
+// ascending or descending, rows of equal keys in their order: new row i is old
+// row order[i].
+std::vector<int> OrderByColumn(const toolkit::TListView& view, int column,
+                               bool descending = false);
 
 // Sorts the current processes by a column (the spare column sorts nothing),
 // carrying CurrentPids along through the scratch list ListBox2.

@@ -6,6 +6,7 @@
 
 #include "JournalSamples.h"
 #include "TestSupport.h"
+#include "store/JournalRuns.h"
 #include "store/JournalWriter.h"
 #include "store/RunJournal.h"
 #include "toolkit/AnsiText.h"
@@ -213,4 +214,26 @@ TEST(JournalWriter, LinesKeptBackAreTriedAgainWithoutNewOnes) {
   EXPECT_EQ(std::vector<store::TJournalLine>{Line(1)}, lines);
   writer.Drain();
   EXPECT_EQ(0u, writer.Waiting());
+}
+
+TEST(JournalRuns, StartAndEndAreOneRunNewestFirstFromTheNewestFilesOnly) {
+  UnicodeFolder folder;
+  testsupport::WriteThreeRuns(folder.Journal());
+  // Two starts are in the two newest files: the oldest is not read.
+  const std::vector<store::TJournalLine> lines = store::ReadRecentJournal(folder.Journal(), 2);
+  ASSERT_EQ(4u, lines.size());
+  EXPECT_EQ(testsupport::RunLine(7, "10:00:00"), lines[0]);
+  EXPECT_EQ(5u, store::ReadRecentJournal(folder.Journal(), 3).size());
+
+  const std::vector<store::TJournalRun> runs = store::JournalRuns(lines);
+  ASSERT_EQ(3u, runs.size());
+  EXPECT_EQ(testsupport::RunLine(7, "11:00:00"), runs[0].Line);  // a reused identifier
+  EXPECT_FALSE(runs[0].Ended);
+  // Known by its end line alone.
+  EXPECT_EQ(testsupport::RunLine(9, "10:30:00", "10:31:00", "60.000"), runs[1].Line);
+  EXPECT_TRUE(runs[1].Ended);
+  EXPECT_EQ(testsupport::RunLine(7, "10:00:00", "10:00:05", "5.000"), runs[2].Line);
+  EXPECT_TRUE(runs[2].Ended);
+  EXPECT_EQ(runs[2].StartedMs + 30 * 60 * 1000, runs[1].StartedMs);
+  EXPECT_EQ(2u, store::JournalRuns(lines, 2).size());
 }

@@ -407,6 +407,26 @@ TEST(ListViewSelection, ARebuildFindsTheMarkedRowsAgainByTheirIdentity) {
   EXPECT_EQ(-1, alone.Selected());
 }
 
+TEST(ListViewSelection, AssignIsARebuildInOneStepThatHandsTheOldRowsBack) {
+  BoundView b;
+  b.view.RowIdentity = [&b](int row) { return b.view[row].Caption; };
+  for (const char* c : {"a", "b", "c"}) b.view.Add(c);
+  b.view.SetSelected(1);
+  const uint64_t oldStamp = b.view[1].Stamp();
+  const unsigned generation = b.view.Generation();
+  std::vector<TListItem> rows = {"x", "y", "b", "z"};
+  b.view.Assign(rows);
+  ASSERT_EQ(4, b.view.Count());
+  EXPECT_EQ(4, ListView_GetItemCount(b.view.Handle()));
+  EXPECT_EQ(2, b.view.Selected());
+  EXPECT_EQ(2, b.WindowSelected());
+  EXPECT_NE(generation, b.view.Generation());
+  EXPECT_EQ(-1, b.view.FindStamp(oldStamp));
+  EXPECT_EQ(3, b.view.FindStamp(b.view[3].Stamp()));
+  ASSERT_EQ(3u, rows.size());
+  EXPECT_EQ("c", rows[2].Caption);
+}
+
 // The selected row stays where it was on the screen through a sort and through
 // rows inserted and deleted above it; without a mark on the screen, the top row
 // stays the top row. The list's window is hidden, as in the tray.

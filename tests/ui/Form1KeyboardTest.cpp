@@ -194,8 +194,12 @@ TEST(TabsFromTheKeyboard, CtrlTabAndCtrlShiftTabWalkTheTabsRoundTheEnds) {
   EXPECT_EQ(0, f.PageControl1.ActivePage());
   EXPECT_EQ(f.ListView1.Handle(), ::GetFocus());
   TypeKeys({VK_CONTROL, VK_SHIFT, VK_TAB});
+  EXPECT_EQ(4, f.PageControl1.ActivePage());  // the run history, the last tab
+  EXPECT_EQ(f.ListView5.Handle(), ::GetFocus());
+  TypeKeys({VK_CONTROL, VK_SHIFT, VK_TAB});
   EXPECT_EQ(3, f.PageControl1.ActivePage());
   EXPECT_EQ(f.CheckBox3.Handle(), ::GetFocus());
+  TypeKeys({VK_CONTROL, VK_TAB});
   TypeKeys({VK_CONTROL, VK_TAB});
   EXPECT_EQ(0, f.PageControl1.ActivePage());
 

@@ -12,6 +12,7 @@
 #include "toolkit/AnsiText.h"
 #include "toolkit/Application.h"
 #include "MainWindow.h"
+#include "store/JournalSamples.h"
 
 using testsupport::ChildProcess;
 using testsupport::TempDir;
@@ -427,6 +428,54 @@ TEST(WindowStates, TheRunJournalsSettingsOnTheTabTakeEffectAtTheNextCycleAndAreS
   w.form->FormDestroy();
   EXPECT_NE(std::string::npos, testsupport::ReadFileBytes(w.dir.file("Inf.ini"))
                                    .find("[RunJournal]\r\nEnabled=1\r\nMaxKB=1\r\n"));
+}
+
+TEST(RunHistory, TheFifthTabShowsTheJournalsRunsNewestFirstAndSortsByAColumn) {
+  Window w;
+  const std::wstring journal = store::RunJournalPath(toolkit::Widen(w.dir.path()));
+  testsupport::WriteThreeRuns(journal);
+  TForm1& f = *w.form;
+  char caption[32] = {};
+  TCITEMA item = {};
+  item.mask = TCIF_TEXT;
+  item.pszText = caption;
+  item.cchTextMax = sizeof caption;
+  ASSERT_TRUE(TabCtrl_GetItem(f.PageControl1.Handle(), 4, &item));
+  EXPECT_STREQ("実行履歴", caption);
+  testsupport::ClickTab(f.PageControl1.Handle(), 4);
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return f.ListView5.Count() == 3; }, 10000));
+  EXPECT_TRUE(::IsWindowVisible(f.ListView5.Handle()));
+  using namespace ui;
+  const auto column = [&f](int c) {
+    std::vector<std::string> cells;
+    for (int row = 0; row < f.ListView5.Count(); ++row) cells.push_back(f.ListView5.Cell(row, c));
+    return cells;
+  };
+  EXPECT_EQ((std::vector<std::string>{"2026/12/08 11:00:00", "2026/12/08 10:30:00",
+                                      "2026/12/08 10:00:00"}),
+            column(kRunStarted));
+  EXPECT_EQ((std::vector<std::string>{"", "2026/12/08 10:31:00", "2026/12/08 10:00:05"}),
+            column(kRunEnded));
+  EXPECT_EQ("run9.exe", f.ListView5.Cell(1, kRunName));
+  EXPECT_EQ("C:\\Tools\\run9.exe", f.ListView5.Cell(1, kRunPath));
+  // A length sorts as a number, a run still going after the others; again, reversed.
+  testsupport::ClickHeading(f.ListView5.Handle(), kRunSeconds);
+  EXPECT_EQ((std::vector<std::string>{"5.000", "60.000", ""}), column(kRunSeconds));
+  testsupport::ClickHeading(f.ListView5.Handle(), kRunSeconds);
+  EXPECT_EQ((std::vector<std::string>{"60.000", "5.000", ""}), column(kRunSeconds));
+  testsupport::ClickHeading(f.ListView5.Handle(), kRunName);
+  EXPECT_EQ((std::vector<std::string>{"run7.exe", "run7.exe", "run9.exe"}), column(kRunName));
+  // Brought to the front again, it reads the journal as it stands, newest first.
+  testsupport::WriteFileBytes(journal, testsupport::JournalFileOf({testsupport::RunLine(3, "12:00:00")}));
+  testsupport::ClickTab(f.PageControl1.Handle(), 0);
+  testsupport::ClickTab(f.PageControl1.Handle(), 4);
+  ASSERT_TRUE(testsupport::PumpUntil(
+      [&] { return f.ListView5.Count() == 3 && f.ListView5.Cell(0, kRunName) == "run3.exe"; },
+      10000));
+  // The ends were in the file that is gone: the older files' starts are all that is left.
+  EXPECT_EQ((std::vector<std::string>{"run3.exe", "run9.exe", "run7.exe"}), column(kRunName));
+  EXPECT_EQ((std::vector<std::string>{"", "", ""}), column(kRunEnded));
+  EXPECT_TRUE(w.errors.empty());
 }
 
 // --- The end of the run ---

@@ -119,14 +119,26 @@ inline void ClickRow(HWND list, int index, bool right = false) {
   PumpMessages();
 }
 
+// A left click in the middle of a rectangle of the window's client area.
+inline void ClickInside(HWND window, const RECT& rc) {
+  LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+  ::SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::SendMessageA(window, WM_LBUTTONUP, 0, at);
+  PumpMessages();
+}
+
 inline void ClickHeading(HWND list, int column) {
   HWND header = ListView_GetHeader(list);
   RECT rc = {};
   Header_GetItemRect(header, column, &rc);
-  LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-  ::SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  ::SendMessageA(header, WM_LBUTTONUP, 0, at);
-  PumpMessages();
+  ClickInside(header, rc);
+}
+
+// A click on a tab of a tab control.
+inline void ClickTab(HWND tabs, int index) {
+  RECT rc = {};
+  TabCtrl_GetItemRect(tabs, index, &rc);
+  ClickInside(tabs, rc);
 }
 
 }  // namespace testsupport
