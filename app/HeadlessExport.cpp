@@ -39,14 +39,17 @@ std::string LongFullPath(const std::string& path) {
   return n == 0 || n >= MAX_PATH ? std::string(full) : std::string(long_);
 }
 
-// One of the program's files, its temporary file or one of its copies (".bak",
-// ".bak2", ...): a running program may be about to write it, and a copy may be all
-// that is left of a file it could not read.
+// One of the program's files, its temporary file, its pending file or one of
+// its copies (".bak", ".bak2", ...): a running program may be about to write it,
+// and a pending file or a copy may be all that is left of a session or of a
+// file it could not read.
 bool IsOwnFileName(const std::string& name) {
   for (const char* own : {store::kProcessListFileName, store::kLogFileName,
                           store::kSettingsFileName}) {
     const std::string dotted = std::string(own) + ".";
-    if (SameFileName(name, own) || SameFileName(name, dotted + "tmp")) return true;
+    if (SameFileName(name, own) || SameFileName(name, dotted + "tmp") ||
+        SameFileName(name, own + std::string(store::kPendingSuffix)))
+      return true;
     if (!StartsWithFileName(name, dotted + "bak")) continue;
     const std::string number = name.substr(dotted.size() + 3);
     if (number.find_first_not_of("0123456789") == std::string::npos) return true;

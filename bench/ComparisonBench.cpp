@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
   FillList(list, 100000);
   store::TLineBuffer memo;
   store::DataFilesState state;
-  state.ProcessListLoaded = true;
-  double save = Milliseconds([&] { store::SaveProcessList(folder, memo, list, state); });
+  state.ProcessList.Loaded = true;
+  double save = Milliseconds([&] { store::SaveProcessList(folder, list, state); });
   double load = Milliseconds([&] { store::LoadProcessList(folder, memo, loaded, state); });
   std::string path = store::ProcessListPath(folder);
   WIN32_FILE_ATTRIBUTE_DATA data = {};

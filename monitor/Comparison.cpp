@@ -60,6 +60,7 @@ void ListFileCompares(TTables& tables, int maxLogRows) {
       int row = index.Find(list, name, path);
       if (row >= 0 && list.Cell(row, kProgramModified) == time) {
         list.SetCell(row, kProgramLastRun, tables.SnapshotTime);
+        ++tables.LastRunStamps;
         index.TouchedOtherCells(list);
       } else if (row >= 0) {
         std::string old = list.Cell(row, kProgramModified);

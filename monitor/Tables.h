@@ -92,6 +92,10 @@ struct TTables {
   TRealPaths RealPaths;                 // the real paths behind stored texts that lost characters
   // Every process the last walk saw, admitted or not (empty when it failed).
   std::vector<TSeenProcess> Seen;
+  // How many times the comparison has stamped a last-run time and nothing else on
+  // a row of ProcessList: each is one change of its Generation, so whoever writes
+  // the list can tell a list whose times alone moved on from one that changed.
+  unsigned LastRunStamps = 0;
 };
 
 // Appends an entry of the given kind ("追加", "更新", "削除") to the log, stamped now.

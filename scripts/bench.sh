@@ -80,6 +80,7 @@ for ((i = 1; i <= repeat; i++)); do
   bench 900 StartupBench.exe --during-checks "$spread" 2
   bench 300 ListViewBench.exe 100000
   bench 600 JournalBench.exe 20 30
+  bench 600 SaveBench.exe 10
 done
 
 # CPU of the program sitting in the tray: GetProcessTimes from the driver, and the

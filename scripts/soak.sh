@@ -10,11 +10,13 @@
 # second, the deletion check and the change notice on. Meanwhile copies of the
 # Sleeper helper start and end every few seconds, and now and then one under a
 # new name starts, ends and is deleted, so the list grows, the balloon shows and
-# the deletion path runs. At the end the program is closed the way "閉じる" does
-# (the probe sees soak.stop) and the files it writes at the end are checked, and
-# the run journal it wrote meanwhile. The run journal's handles on running
-# processes are counted apart from the program's own: they come and go with the
-# load, and must come back down once the load has ended.
+# the deletion path runs. The program writes its files while it runs (what a
+# cycle found within a minute); the script notes each new ProcessList.dat it
+# sees. At the end the program is closed the way "閉じる" does (the probe sees
+# soak.stop) and the files it writes at the end are checked, and the run journal
+# it wrote meanwhile. The run journal's handles on running processes are counted
+# apart from the program's own: they come and go with the load, and must come
+# back down once the load has ended.
 #
 # Output: the figures after the warm-up and at the end, in build/soak/ (or
 # $VANTRY_SOAK_OUT) the full log (one line per cycle) and the files the program
@@ -89,6 +91,9 @@ outside_start_cycle=""
 tick=0
 new=0
 pending_delete=""
+# Each write renames a new file over the list: a new modification time.
+list_writes=0
+list_seen=""
 deadline=$((started + seconds))
 while [ "$(date +%s)" -lt "$deadline" ]; do
   kill -0 "$app_pid" 2>/dev/null || { echo "soak: the program ended early"; exit 1; }
@@ -113,6 +118,11 @@ while [ "$(date +%s)" -lt "$deadline" ]; do
     if [ "$c" -ge "$warmup" ]; then outside_start=$(rss_anon); outside_start_cycle=$c; fi
   fi
   sleep 3
+  list_now=$(stat -c %y "$app_dir/ProcessList.dat" 2>/dev/null || true)
+  if [ -n "$list_now" ] && [ "$list_now" != "$list_seen" ]; then
+    list_writes=$((list_writes + 1))
+    list_seen=$list_now
+  fi
   # Forget the load programs that have ended.
   alive=()
   for p in "${load_pids[@]}"; do kill -0 "$p" 2>/dev/null && alive+=("$p"); done
@@ -203,6 +213,8 @@ else
   fi
   row "programs listed" "$s_prog" "$e_prog" "-"
   row "log entries" "$s_log" "$e_log" "-"
+  printf 'soak: ProcessList.dat written while it ran: %d times (looked at every 3 s)\n' "$list_writes"
+  [ "$list_writes" -gt 0 ] || fail "the list was never written while the program ran"
   [ $((e_h - s_h)) -le "$allow_handles" ] || fail "kernel handles grew by $((e_h - s_h))"
   [ $((e_j - s_j)) -le "$allow_handles" ] || fail "the journal's handles grew by $((e_j - s_j))"
   [ $((e_g - s_g)) -le "$allow_gdi" ] || fail "GDI objects grew by $((e_g - s_g))"

@@ -12,18 +12,37 @@ std::string TLineBuffer::operator[](int index) const {
   return line.size() > kMaxLineBytes ? line.substr(0, kMaxLineBytes) : line;
 }
 
+namespace {
+
+// Where the line that begins at `start` ends, and where the next one begins.
+size_t LineEnd(const std::string& text, size_t start, size_t& next) {
+  const size_t end = text.find_first_of("\r\n", start);
+  if (end == std::string::npos) {
+    next = text.size();
+    return text.size();
+  }
+  next = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+  return end;
+}
+
+}  // namespace
+
 void TLineBuffer::SetText(const std::string& text) {
-  lines_.clear();
-  size_t start = 0;
-  const size_t n = text.size();
-  while (start < n) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) {
-      lines_.push_back(text.substr(start));
-      break;
+  Clear();
+  size_t count = 0;
+  for (size_t start = 0, next = 0; start < text.size(); start = next) {
+    LineEnd(text, start, next);
+    ++count;
+  }
+  try {
+    lines_.reserve(count);
+    for (size_t start = 0, next = 0; start < text.size(); start = next) {
+      const size_t end = LineEnd(text, start, next);
+      lines_.push_back(text.substr(start, end - start));
     }
-    lines_.push_back(text.substr(start, end - start));
-    start = end + ((text[end] == '\r' && end + 1 < n && text[end + 1] == '\n') ? 2 : 1);
+  } catch (...) {
+    Clear();
+    throw;
   }
 }
 

@@ -17,6 +17,12 @@ extern const char kDataVersion[];  // "Ver1.00"
 // added, last run, comment) and an entry of Log.dat (time, name, kind, detail).
 constexpr int kProgramFields = 6;
 constexpr int kLogFields = 4;
+// The fields of a program that a merge of two lists looks at.
+constexpr int kProgramNameField = 0;
+constexpr int kProgramPathField = 1;
+constexpr int kProgramModifiedField = 2;
+constexpr int kProgramLastRunField = 4;
+constexpr int kProgramCommentField = 5;
 
 // One record: its fields in line order, always `linesPerRecord` of them.
 using TRecord = std::vector<std::string>;

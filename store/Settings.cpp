@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -99,7 +100,18 @@ void ApplyOldForm(const TOldSettings& settings, const TSettingsControls& c) {
   c.SpinEdit2.SetValue(RequireNumber(settings.Log));
 }
 
-const char* FlagText(const toolkit::TCheckBox& box) { return box.Checked() ? "1" : "0"; }
+const char* FlagText(bool on) { return on ? "1" : "0"; }
+
+// A value as the profile functions store it: without the ASCII blanks (and the
+// old end-of-file mark 0x1A) around it. No CP932 trail byte is below 0x40, so
+// a byte-wise cut never splits a character. U+3000, the ideographic space, is
+// kept, as the profile functions keep it.
+std::string TrimmedValue(const std::string& value) {
+  static const char kBlanks[] = " \t\n\v\f\r\x1a";
+  const size_t first = value.find_first_not_of(kBlanks);
+  if (first == std::string::npos) return std::string();
+  return value.substr(first, value.find_last_not_of(kBlanks) - first + 1);
+}
 
 }  // namespace
 
@@ -107,26 +119,34 @@ std::string SettingsPath(const std::string& folder) {
   return folder + "\\" + kSettingsFileName;
 }
 
-std::string CannotWriteMessage(const std::string& path) { return path + " に書き込めません"; }
-
-bool WriteProfileKey(const char* section, const char* key, const char* value,
-                     const char* iniPath) {
-  return ::WritePrivateProfileStringW(toolkit::Widen(section).c_str(), toolkit::Widen(key).c_str(),
-                                     toolkit::Widen(value).c_str(),
-                                     toolkit::FileSystemPath(iniPath).c_str()) != FALSE;
-}
-
 void ReadSettings(const std::string& iniPath, TLineBuffer& Memo2, const TSettingsControls& controls,
-                  const TNotice& notice, TSettingsFileState& state) {
+                  const TNotice& notice, TSettingsFileState& state, unsigned long patienceMs) {
   state.Loaded = false;
+  state.Unreadable = false;
   state.Journal = TJournalSettings();
   if (!IsExistingFile(iniPath)) {
     state.Loaded = true;  // nothing there that the write could destroy
     return;
   }
   Memo2.Clear();
-  const std::string bytes = ReadWholeFile(iniPath);
-  Memo2.SetText(bytes);
+  std::string bytes;
+  try {
+    bytes = ReadWholeFile(iniPath, patienceMs);
+    Memo2.SetText(bytes);
+  } catch (const TFileTooLarge&) {
+    return;  // like a file of another form: kept aside when replaced
+  } catch (const std::bad_alloc&) {
+    return;
+  } catch (const std::length_error&) {
+    return;
+  } catch (const std::runtime_error& e) {
+    // Defaults written over settings that were only held for a moment by another
+    // program would lose them for good.
+    state.Unreadable = true;
+    throw std::runtime_error(std::string(e.what()) +
+                             "\r\nこのファイルは書き換えません。設定は既定の値で動き、"
+                             "今回の変更は保存されません");
+  }
   const TSettingsForm form = SettingsFormOf(Memo2);
   switch (form) {
     case TSettingsForm::Unknown:
@@ -143,39 +163,69 @@ void ReadSettings(const std::string& iniPath, TLineBuffer& Memo2, const TSetting
   state.Loaded = true;
 }
 
-void WriteSettings(const std::string& iniPath, TLineBuffer& Memo2,
-                   const TSettingsControls& controls, TSettingsFileState& state,
-                   TProfileWriter writeKey) {
-  // The keys go into an emptied file, so the sections come out in the order
-  // written and the first line is "[Information]", which is how the reader knows
-  // the form.
-  Memo2.Clear();
+std::string SettingsText(const TSettingsControls& controls, const TSettingsFileState& state) {
+  // What WritePrivateProfileStringA makes of these keys written in this order
+  // into an empty file: a section's line when its first key comes, then one line
+  // per key, each ended by CR LF, the value without the blanks around it (every
+  // reader of the file drops them anyway). The profile function takes a value
+  // through UTF-16 and back, which gives the same bytes for every text the
+  // program holds: each came through that very conversion when it was read from
+  // this file, or from the folder picker in the ANSI code page.
+  const toolkit::TListView& folders = controls.ListView4;
+  size_t size = 256;
+  for (const toolkit::TListItem& folder : folders.Items()) size += folder.Caption.size() + 20;
+  std::string text;
+  text.reserve(size);
+  auto section = [&text](const char* name) {
+    text += '[';
+    text += name;
+    text += "]\r\n";
+  };
+  auto key = [&text](const char* name, const std::string& value) {
+    text += name;
+    text += '=';
+    text += TrimmedValue(value);
+    text += "\r\n";
+  };
+  section("Information");
+  key("Version", kSettingsVersion);
+  section("Start");
+  key("TaskTorrey", FlagText(controls.CheckBox3.Checked()));
+  key("StartUp", FlagText(controls.CheckBox4.Checked()));
+  section("Compare");
+  key("DeleteCheck", FlagText(controls.CheckBox5.Checked()));
+  key("Notice", FlagText(controls.CheckBox1.Checked()));
+  section("Integer");
+  key("Interval", std::to_string(controls.SpinEdit1.Value()));
+  key("Log", std::to_string(controls.SpinEdit2.Value()));
+  section("Ignore");
+  key("ListCout", std::to_string(folders.Count()));
+  for (int n = 0; n < folders.Count(); ++n)
+    key(("Path" + std::to_string(n)).c_str(), folders[n].Caption);
+  // Last, so that everything before it is byte for byte what earlier versions wrote.
+  section(kJournalSection);
+  key("Enabled", FlagText(state.Journal.Enabled));
+  key("MaxKB", std::to_string(state.Journal.MaxKB));
+  return text;
+}
+
+TFileWrite SettingsWrite(const std::string& iniPath, const TSettingsControls& controls,
+                         const TSettingsFileState& state) {
+  if (state.Unreadable) return {};
   // A settings file the user made read-only stays as it is. Windows refuses to
   // replace one anyway; Wine's rename does not, so ask before replacing.
   const DWORD attributes = ::GetFileAttributesW(toolkit::FileSystemPath(iniPath).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
     throw std::runtime_error(CannotCreateMessage(iniPath));
-  ReplaceWholeFile(iniPath, Memo2.Text(), !state.Loaded);
-  state.Loaded = true;
+  return {iniPath, SettingsText(controls, state), !state.Loaded};
+}
 
-  auto put = [&](const char* section, const char* key, const std::string& value) {
-    if (!writeKey(section, key, value.c_str(), iniPath.c_str()))
-      throw std::runtime_error(CannotWriteMessage(iniPath));
-  };
-  put("Information", "Version", kSettingsVersion);
-  put("Start", "TaskTorrey", FlagText(controls.CheckBox3));
-  put("Start", "StartUp", FlagText(controls.CheckBox4));
-  put("Compare", "DeleteCheck", FlagText(controls.CheckBox5));
-  put("Compare", "Notice", FlagText(controls.CheckBox1));
-  put("Integer", "Interval", std::to_string(controls.SpinEdit1.Value()));
-  put("Integer", "Log", std::to_string(controls.SpinEdit2.Value()));
-  const toolkit::TListView& folders = controls.ListView4;
-  put("Ignore", "ListCout", std::to_string(folders.Count()));
-  for (int n = 0; n < folders.Count(); ++n)
-    put("Ignore", ("Path" + std::to_string(n)).c_str(), folders[n].Caption);
-  // Last, so that everything before it is byte for byte what earlier versions wrote.
-  put(kJournalSection, "Enabled", state.Journal.Enabled ? "1" : "0");
-  put(kJournalSection, "MaxKB", std::to_string(state.Journal.MaxKB));
+void WriteSettings(const std::string& iniPath, const TSettingsControls& controls,
+                   TSettingsFileState& state) {
+  const TFileWrite write = SettingsWrite(iniPath, controls, state);
+  if (write.Path.empty()) return;
+  ReplaceWholeFile(write.Path, write.Bytes, write.KeepOld);
+  state.Loaded = true;
 }
 
 }  // namespace store

@@ -1,8 +1,9 @@
 // The settings file Inf.ini beside the executable. While the program runs, the
 // settings live only in the controls of the settings tab; this file is read into
-// them once at start and written from them once at the orderly end.
+// them once at start and written from them whenever they changed (see
+// ui/FileKeeper.h) and at the orderly end.
 //
-// The current form is an INI file read and written through the profile functions:
+// The current form is an INI file, read through the profile functions:
 //
 //   [Information] Version=1.30
 //   [Start]       TaskTorrey (start in tray), StartUp (register at start-up)
@@ -11,7 +12,12 @@
 //   [Ignore]      ListCout (sic: other versions read this very name), Path0, Path1, ...
 //   [RunJournal]  Enabled, MaxKB (the run journal; older versions pass it over)
 //
-// The writer empties the file first, so a file it wrote begins with the line
+// Earlier versions wrote it key by key with the profile function into an emptied
+// file, each call rewriting the whole file: quadratic in the ignored folders, and
+// a file left empty or cut by an end during it. The whole text is now composed in
+// memory, byte for byte what those calls wrote into an empty file (sections in
+// the order written, each key on a line of its own, CR LF), and written like the
+// data files: temporary file, flush, rename. A file it wrote begins with the line
 // "[Information]", and that first line alone tells the reader the form. The older
 // line forms are read by OldSettings and replaced at the end of that run.
 #pragma once
@@ -21,6 +27,7 @@
 
 #include "store/LineBuffer.h"
 #include "store/SettingsForm.h"
+#include "store/TextFile.h"
 #include "toolkit/Controls.h"
 #include "toolkit/ListView.h"
 
@@ -46,6 +53,9 @@ struct TSettingsControls {
 // is copied aside to Inf.ini.bak before the write replaces it.
 struct TSettingsFileState {
   bool Loaded = false;
+  // The file was there but could not be read: the settings are the defaults, and
+  // the file is never replaced in this run.
+  bool Unreadable = false;
   // The settings that no control shows live here from the read to the write:
   // as the file had them, or the defaults when it had none (the write always
   // writes them).
@@ -55,33 +65,37 @@ struct TSettingsFileState {
 // Shows a plain notice (a message box with OK only) and returns when it is closed.
 using TNotice = std::function<void(const std::string& text)>;
 
-// "無視するフォルダを読み込めませんでした", and "%s に書き込めません" for a path.
+// "無視するフォルダを読み込めませんでした".
 extern const char kIgnoredFoldersNotReadNotice[];
-std::string CannotWriteMessage(const std::string& path);
 
 // Reads the file into the controls. A missing file or an unrecognised first line
 // leaves every control as it is (the defaults). Flags that are on switch their
 // box on, which runs its OnClick (CheckBox4's registers at start-up); flags that
 // are off touch nothing. When the ignored folders cannot be read, `notice` shows
 // "無視するフォルダを読み込めませんでした", the list is left empty and reading
-// goes on. Throws "ファイル %s は開けません" for a file that cannot be read and
-// "'%s' is not a valid integer value" for a broken number line of an older form
-// (the settings after it keep their values).
+// goes on. A file too large for the memory counts as one of another form. Throws
+// "ファイル %s は開けません" for a file that cannot be read (another program
+// holding it is waited for, up to `patienceMs`), with a second line saying that
+// it will not be replaced, and "'%s' is not a valid integer value" for a broken
+// number line of an older form (the settings after it keep their values).
 void ReadSettings(const std::string& iniPath, TLineBuffer& Memo2, const TSettingsControls& controls,
-                  const TNotice& notice, TSettingsFileState& state);
+                  const TNotice& notice, TSettingsFileState& state,
+                  unsigned long patienceMs = kLockedFilePatienceMs);
 
-// Writes one key; false when it could not be written. The real one is
-// WritePrivateProfileStringA; tests put in one that fails on demand.
-using TProfileWriter = bool (*)(const char* section, const char* key, const char* value,
-                                const char* iniPath);
-bool WriteProfileKey(const char* section, const char* key, const char* value, const char* iniPath);
+// The whole text of the file for the settings as the controls hold them.
+std::string SettingsText(const TSettingsControls& controls, const TSettingsFileState& state);
 
-// Empties the file, then writes every key in order. Throws
-// "ファイル %s を作成できません" when the file cannot be emptied (nothing is
-// written then) and "%s に書き込めません" at the first key that cannot be written
-// (the keys after it are not written).
-void WriteSettings(const std::string& iniPath, TLineBuffer& Memo2,
-                   const TSettingsControls& controls, TSettingsFileState& state,
-                   TProfileWriter writeKey = WriteProfileKey);
+// What a write of the settings writes: the file, the text, and whether the old
+// file is copied aside first. Nothing (an empty path) for a file that could not
+// be read at start. Throws "ファイル %s を作成できません" for a file the user made
+// read-only.
+TFileWrite SettingsWrite(const std::string& iniPath, const TSettingsControls& controls,
+                         const TSettingsFileState& state);
+
+// Writes the file whole (nothing for a file that could not be read at start).
+// Throws "ファイル %s を作成できません" when it cannot be written; the previous
+// file is then left as it was.
+void WriteSettings(const std::string& iniPath, const TSettingsControls& controls,
+                   TSettingsFileState& state);
 
 }  // namespace store

@@ -61,6 +61,43 @@ bool RenameOver(const std::string& from, const std::string& to) {
   }
 }
 
+// A read that another program's lock stopped: worth trying again.
+bool IsLockError(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// One attempt at the whole file; false with the error when it failed.
+bool TryReadWholeFile(const std::string& path, std::string& bytes, DWORD& error) {
+  toolkit::FileHandle file(::CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) {
+    error = ::GetLastError();
+    return false;
+  }
+  LARGE_INTEGER size = {};
+  if (!::GetFileSizeEx(file.get(), &size)) {
+    error = ::GetLastError();
+    return false;
+  }
+  if (size.QuadPart > 0x7FFFFFFF) throw TFileTooLarge(path);
+  bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD read = 0;
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+    if (!::ReadFile(file.get(), &bytes[done], chunk, &read, nullptr)) {
+      error = ::GetLastError();
+      std::string().swap(bytes);
+      return false;
+    }
+    if (read == 0) break;  // the file shrank while it was read
+    done += read;
+  }
+  bytes.resize(done);
+  return true;
+}
+
 }  // namespace
 
 std::string CannotCreateMessage(const std::string& path) {
@@ -84,26 +121,19 @@ bool IsTakenPath(const std::string& path) {
   return ::GetFileAttributesW(FileSystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  toolkit::FileHandle file(::CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) throw std::runtime_error(CannotOpenMessage(path));
-  LARGE_INTEGER size = {};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF)
-    throw std::runtime_error(CannotOpenMessage(path));
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-  size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD read = 0;
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
-    if (!::ReadFile(file.get(), &bytes[done], chunk, &read, nullptr))
+TFileTooLarge::TFileTooLarge(const std::string& path)
+    : std::runtime_error(CannotOpenMessage(path)) {}
+
+std::string ReadWholeFile(const std::string& path, unsigned long patienceMs) {
+  const ULONGLONG began = ::GetTickCount64();
+  for (;;) {
+    std::string bytes;
+    DWORD error = 0;
+    if (TryReadWholeFile(path, bytes, error)) return bytes;
+    if (!IsLockError(error) || ::GetTickCount64() - began >= patienceMs)
       throw std::runtime_error(CannotOpenMessage(path));
-    if (read == 0) break;  // the file shrank while it was read
-    done += read;
+    ::Sleep(100);
   }
-  bytes.resize(done);
-  return bytes;
 }
 
 std::string ReplaceWholeFile(const std::string& path, const std::string& bytes, bool keepOld) {
@@ -139,6 +169,14 @@ std::string ReplaceWholeFile(const std::string& path, const std::string& bytes, 
     RemoveFile(temp);
     throw std::runtime_error(CannotCreateMessage(path));
   }
+  return backup;
+}
+
+std::string MoveAside(const std::string& path) {
+  const std::string backup = FreeBackupName(path);
+  if (backup.empty() || !::MoveFileExW(FileSystemPath(path).c_str(),
+                                       FileSystemPath(backup).c_str(), MOVEFILE_WRITE_THROUGH))
+    return std::string();
   return backup;
 }
 

@@ -68,9 +68,12 @@ bool Exists(const std::string& path) {
 std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(toolkit::Widen(path)); }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  // Also a file that its writer keeps open (the run journal).
+  // Also a file that its writer keeps open (the run journal), and one that a
+  // program has just renamed a new file over: the rename holds it with delete
+  // access for a moment, and a reader that refuses to share that fails right then.
   toolkit::FileHandle file(::CreateFileW(toolkit::LongPathForm(path).c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr,
                                          OPEN_EXISTING, 0, nullptr));
   if (!file) throw std::runtime_error("cannot open " + toolkit::Utf8Of(path));
   std::string bytes;
@@ -96,6 +99,12 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 toolkit::FileHandle HoldNewFile(const std::wstring& path) {
   return toolkit::FileHandle(
       ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, CREATE_NEW, 0, nullptr));
+}
+
+uint64_t FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int second) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -45,6 +46,8 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 toolkit::FileHandle HoldNewFile(const std::wstring& path);
 // Makes the folder and every folder above it that is missing.
 void CreateFolders(const std::wstring& path);
+// The size of a file in bytes; 0 when there is none.
+uint64_t FileSize(const std::string& path);
 
 // The message of the error that `run` throws, or "" when it throws none.
 template <typename F>

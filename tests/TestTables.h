@@ -62,14 +62,14 @@ struct Tables : monitor::TTables {
   Tables() { Icons.AddIcon(FallbackIcon.get()); }
 
   void Compare() { monitor::ListFileCompares(*this, MaxLogRows); }
-  // The start-up loading, with a first-run seeding that only notes it was asked for.
-  void Load(const std::string& folder) {
-    store::LoadDataFiles(folder, Memo2, {ProcessList, Log}, FileState,
-                         [this] { SeedingAskedFor = true; });
+  // The start-up loading, with a first-run seeding that only notes it was asked
+  // for; what the user would be told. A file another program holds is waited for
+  // `patienceMs`.
+  std::string Load(const std::string& folder, unsigned long patienceMs = 300) {
+    return store::LoadDataFiles(folder, Memo2, {ProcessList, Log}, FileState,
+                                [this] { SeedingAskedFor = true; }, patienceMs);
   }
-  void Save(const std::string& folder) {
-    store::SaveDataFiles(folder, Memo2, {ProcessList, Log}, FileState);
-  }
+  void Save(const std::string& folder) { store::SaveDataFiles(folder, {ProcessList, Log}, FileState); }
 };
 
 }  // namespace testsupport

@@ -74,7 +74,9 @@ void TListView::Clear() {
   TListUpdate change(*this);
   ++generation_;
   NoteLostMarks();
-  items_.clear();
+  // The memory goes back too: a list that could not be loaded whole must not
+  // keep what it took.
+  std::vector<TListItem>().swap(items_);
   FollowRows([](int) { return -1; });
 }
 

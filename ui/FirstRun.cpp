@@ -11,9 +11,10 @@ namespace ui {
 static_assert(store::kProgramFields == monitor::kProgramComment + 1, "ProcessList.dat record");
 static_assert(store::kLogFields == monitor::kLogDetail + 1, "Log.dat record");
 
-void LoadTables(const std::string& folder, store::TLineBuffer& Memo2, monitor::TTables& tables,
-                HICON fallbackIcon, int maxLogRows, store::DataFilesState& state) {
-  store::LoadDataFiles(folder, Memo2, {tables.ProcessList, tables.Log}, state, [&] {
+std::string LoadTables(const std::string& folder, store::TLineBuffer& Memo2,
+                       monitor::TTables& tables, HICON fallbackIcon, int maxLogRows,
+                       store::DataFilesState& state) {
+  return store::LoadDataFiles(folder, Memo2, {tables.ProcessList, tables.Log}, state, [&] {
     monitor::RefreshCurrentProcesses(tables, fallbackIcon);
     monitor::ListFileCompares(tables, maxLogRows);
   });

@@ -18,8 +18,10 @@
 namespace ui {
 
 // Loads ProcessList.dat and Log.dat into the tables' process list and log, seeding
-// the process list on a first run; errors as store::LoadDataFiles gives them.
-void LoadTables(const std::string& folder, store::TLineBuffer& Memo2, monitor::TTables& tables,
-                HICON fallbackIcon, int maxLogRows, store::DataFilesState& state);
+// the process list on a first run; returns what the user must be told, as
+// store::LoadDataFiles does.
+std::string LoadTables(const std::string& folder, store::TLineBuffer& Memo2,
+                       monitor::TTables& tables, HICON fallbackIcon, int maxLogRows,
+                       store::DataFilesState& state);
 
 }  // namespace ui

@@ -53,7 +53,8 @@ int SmallIconSize(int dpi) { return toolkit::SystemMetricForDpi(SM_CXSMICON, dpi
 TForm1::TForm1(std::string folder, std::wstring journalFolder)
     : Image2(LoadFallbackIcon(SmallIconSize(toolkit::kDesignDpi))),
       folder_(std::move(folder)),
-      journalFolder_(journalFolder.empty() ? toolkit::Widen(folder_) : std::move(journalFolder)) {
+      journalFolder_(journalFolder.empty() ? toolkit::Widen(folder_) : std::move(journalFolder)),
+      files_(folder_, Tables, Settings()) {
   // The headings in the order of each table's column enum (monitor/Tables.h).
   ListView1.Columns = {{"ファイル名", 150}, {"フルパス", 0, true}, {"更新日時", 120}, {"", 16}};
   ListView2.Columns = {{"ファイル名", 130}, {"フルパス", 300},     {"更新日時", 120},
@@ -66,6 +67,7 @@ TForm1::TForm1(std::string folder, std::wstring journalFolder)
 
   Timer1.OnTimer = Handler(&TForm1::Timer1Timer);
   Timer2.OnTimer = Handler(&TForm1::Timer2Timer);
+  SaveTimer.OnTimer = Handler(&TForm1::SaveTimerTimer);
   BuildMenus();
 
   // The tray icon's designed values, applied as a form applies its stored ones:
@@ -89,6 +91,7 @@ TForm1::TForm1(std::string folder, std::wstring journalFolder)
 TForm1::~TForm1() {
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
+  SaveTimer.SetEnabled(false);
 }
 
 void TForm1::SetDialogs(ui::TOKBottomDlg* about, ui::TForm4* picker) {
@@ -232,6 +235,15 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         SaveAll();
       }
       return 0;
+    case WM_POWERBROADCAST:
+      // A machine that suspends may never wake (a battery runs out, a hibernation
+      // image is lost): what the files lack goes now, last-run times included.
+      // Windows waits for this answer, for about two seconds.
+      if (wp == PBT_APMSUSPEND) Guarded([this] {
+        TakeUpJournalSettings();
+        files_.SaveChanged();
+      });
+      return TRUE;
   }
   return TWindow::HandleMessage(msg, wp, lp);
 }

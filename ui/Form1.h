@@ -16,6 +16,7 @@
 #include "monitor/Tables.h"
 #include "store/DataFiles.h"
 #include "store/LineBuffer.h"
+#include "store/SaveSchedule.h"
 #include "store/Settings.h"
 #include "toolkit/Component.h"
 #include "toolkit/Controls.h"
@@ -30,6 +31,7 @@
 #include "trayicon/Taskbar.h"
 #include "ui/RunHistory.h"
 #include "ui/RunJournalling.h"
+#include "ui/FileKeeper.h"
 #include "ui/SystemHooks.h"
 
 namespace ui {
@@ -88,6 +90,8 @@ public:
   toolkit::TPageControl PageControl1;
   toolkit::TTimer Timer1{10000};     // the monitoring cycle
   toolkit::TTimer Timer2{10};        // completes a start in the tray; its tag is FirstShowPending
+  // Asks the files whether a write is due, from the start to the end of the run.
+  toolkit::TTimer SaveTimer{static_cast<UINT>(store::TSaveSchedule::kCheckMs)};
   toolkit::TPopupMenu PopupMenu1{this};
   toolkit::TPopupMenu PopupMenu2{this};
   toolkit::TPopupMenu PopupMenu3{this};
@@ -120,6 +124,7 @@ public:
   void CheckBox4Click();
   void Timer1Timer();
   void Timer2Timer();
+  void SaveTimerTimer();
   void MinSize();
   void Resize1();
   void TrayIcon1DblClick();
@@ -200,6 +205,9 @@ private:
   void OpenFolderOfSelected(const toolkit::TListView& view, int pathColumn);
   void ShowPropertiesOfSelected(const toolkit::TListView& view, int pathColumn);
   void CopySelectedCell(const toolkit::TListView& view, int column);
+  // Puts the run journal's settings, as the tab shows them, where the settings
+  // file is written from.
+  void TakeUpJournalSettings();
 
   std::string folder_;
   std::wstring journalFolder_;
@@ -207,8 +215,7 @@ private:
   store::TJournalSettings journalSettings_;             // what journalling_ was made with
   std::unique_ptr<ui::TRunHistoryLoader> historyLoader_;  // made at the first load
   ui::TRunHistorySort historySort_;
-  store::DataFilesState dataFiles_;      // what the loading made of the data files
-  store::TSettingsFileState settingsFile_;  // what the reading made of Inf.ini
+  ui::TFileKeeper files_;                // the three files, in step with the tables
   ui::TOKBottomDlg* about_ = nullptr;
   ui::TForm4* picker_ = nullptr;
   bool saved_ = false;                   // the end-of-run saving has been done

@@ -169,13 +169,38 @@ store::TSettingsControls TForm1::Settings() {
 }
 
 void TForm1::FormCreate() {
-  Guarded([this] {
-    ui::LoadTables(folder_, Memo2, Tables, Image2.get(), SpinEdit2.Value(), dataFiles_);
+  // Every step runs whatever an earlier one met: a data file that another
+  // program holds must cost neither the settings nor the monitoring (settings
+  // left at their defaults would later be written over the user's). What could
+  // not be read is told once, when the start is done.
+  std::string told;
+  auto tell = [&told](const std::string& what) {
+    if (what.empty()) return;
+    if (!told.empty()) told += "\r\n";
+    told += what;
+  };
+  auto step = [&tell](const auto& body) {
+    try {
+      body();
+    } catch (const std::exception& e) {
+      tell(e.what());
+    }
+  };
+  step([&] {
+    tell(ui::LoadTables(folder_, Memo2, Tables, Image2.get(), SpinEdit2.Value(),
+                        files_.DataFiles));
+  });
+  step([&] {
     store::ReadSettings(
         store::SettingsPath(folder_), Memo2, Settings(),
         [this](const std::string& notice) { Hooks.ShowNotice(Handle(), notice); },
-        settingsFile_);
-    SetRunJournal(settingsFile_.Journal);
+        files_.SettingsFile);
+  });
+  // As read, or the defaults when the file could not be read.
+  step([&] { SetRunJournal(files_.SettingsFile.Journal); });
+  files_.Loaded(::GetTickCount64());
+  SaveTimer.SetEnabled(true);
+  Guarded([this] {
     toolkit::TApplication& app = toolkit::Application();
     app.OnMinimize = Handler(&TForm1::MinSize);
     app.OnRestore = [resize = Handler(&TForm1::Resize1)](toolkit::TComponent*) {
@@ -198,21 +223,35 @@ void TForm1::FormCreate() {
       RefreshCurrentProcesses();
     }
   });
+  if (!told.empty()) ReportError(told);
+}
+
+void TForm1::SaveTimerTimer() {
+  TakeUpJournalSettings();
+  files_.Check(::GetTickCount64(), [this](const std::string& error) { ReportError(error); });
 }
 
 void TForm1::SaveAll() {
   if (saved_) return;
   saved_ = true;
+  SaveTimer.SetEnabled(false);
   Guarded([this] {
-    store::SaveDataFiles(folder_, Memo2, {ListView2, ListView3}, dataFiles_);
+    // After a write in progress, the latest state.
+    files_.SaveDataFiles();
     // The icon leaves the notification area even when the settings cannot be written.
     struct IconAway {
       trayicon::TTrayIcon& icon;
       ~IconAway() { icon.SetVisible(false); }
     } iconAway{TrayIcon1};
-    settingsFile_.Journal = RunJournalSettings();
-    store::WriteSettings(store::SettingsPath(folder_), Memo2, Settings(), settingsFile_);
+    TakeUpJournalSettings();
+    files_.SaveSettings();
   });
+}
+
+void TForm1::TakeUpJournalSettings() {
+  // The journal's settings live on the tab; the others are read from their
+  // controls by the settings file itself.
+  files_.SettingsFile.Journal = RunJournalSettings();
 }
 
 void TForm1::SetRunJournal(const store::TJournalSettings& settings) {

@@ -10,6 +10,7 @@
 #include "ProgramRun.h"
 #include "TestSupport.h"
 
+using programrun::AnswerBox;
 using programrun::BecomesVisible;
 using programrun::Ended;
 using programrun::Program;
@@ -20,16 +21,6 @@ using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 
 namespace {
-
-// The text of a message box of the process, once it has one; the box is then
-// closed with OK. "(no box)" when none comes.
-std::string AnswerBox(DWORD pid, DWORD ms = 20000) {
-  HWND box = WaitForWindow(pid, "#32770", ms);
-  if (!box) return "(no box)";
-  std::string text = programrun::BoxText(box);
-  ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-  return text;
-}
 
 const char kSettings[] = "[Information]\r\nVersion=1.30\r\n[Integer]\r\nInterval=30\r\n";
 const char kList[] = "Ver1.00\r\nkept.exe\r\nC:\\kept.exe\r\n\r\n2024/01/02\r\n2024/01/03\r\n\r\n";
@@ -47,20 +38,26 @@ TEST(BadFiles, FolderNamedLikeTheProcessListIsReportedAtStartAndNothingIsLost) {
   WriteFileBytes(program.File("Inf.ini"), kSettings);
 
   PROCESS_INFORMATION pi = program.Start();
-  EXPECT_EQ(0u, AnswerBox(pi.dwProcessId).find("ファイル " + list + " は開けません"));
+  const std::string told = AnswerBox(pi.dwProcessId);
+  EXPECT_EQ(0u, told.find("ファイル " + list + " は開けません\r\n")) << told;
+  EXPECT_NE(std::string::npos, told.find(list + ".pending")) << told;
   HWND main = WaitForWindow(pi.dwProcessId, "TForm1");
   ASSERT_NE(nullptr, main);
   EXPECT_TRUE(BecomesVisible(main));
   ::PostMessageA(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(0u, AnswerBox(pi.dwProcessId).find("ファイル " + list + " を作成できません"));
+  EXPECT_EQ("(no box)", AnswerBox(pi.dwProcessId, 2000)) << "it was told at the start";
   ASSERT_TRUE(Ended(pi));
 
   EXPECT_EQ("the user's", ReadFileBytes(list + "\\inside.txt"));
   EXPECT_FALSE(Exists(list + ".tmp"));
-  // Saving stopped at the list: the other two are as they were, not replaced by
-  // what a start that was cut short holds.
+  // The session's list (empty: the window was shown, nothing was compared) went
+  // beside the folder; the log and the settings, read as they were, were saved.
+  EXPECT_EQ("Ver1.00\r\n", ReadFileBytes(list + ".pending"));
   EXPECT_EQ(kLog, ReadFileBytes(program.File("Log.dat")));
-  EXPECT_EQ(kSettings, ReadFileBytes(program.File("Inf.ini")));
+  char interval[16] = {};
+  ::GetPrivateProfileStringA("Integer", "Interval", "", interval, sizeof interval,
+                             program.File("Inf.ini").c_str());
+  EXPECT_STREQ("30", interval) << "the settings were read, not the defaults written";
 }
 
 TEST(BadFiles, UnreadableContentIsKeptAsideAndTheProgramRunsOnDefaults) {
@@ -116,9 +113,7 @@ TEST(BadFiles, CutLeadBytesAndNulsInTheListAreShownAndSavedUnchanged) {
 TEST(BadFiles, FolderThatTakesNoNewFileAtTheEndIsReportedAndTheFilesStayWhole) {
   TempDir dir;
   Program program(dir);
-  WriteFileBytes(program.File("ProcessList.dat"), kList);
-  WriteFileBytes(program.File("Log.dat"), kLog);
-  WriteFileBytes(program.File("Inf.ini"), kSettings);
+  program.PutFiles(kList, kLog, kSettings);
 
   PROCESS_INFORMATION pi = program.Start();
   HWND main = WaitForWindow(pi.dwProcessId, "TForm1");

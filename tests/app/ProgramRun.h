@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -92,6 +93,13 @@ public:
   }
 
   std::string File(const char* name) const { return dir_.file(name); }
+  // Puts a process list, a log and a settings file beside the program, as an
+  // earlier run would have left them.
+  void PutFiles(const std::string& list, const std::string& log, const std::string& settings) {
+    testsupport::WriteFileBytes(File("ProcessList.dat"), list);
+    testsupport::WriteFileBytes(File("Log.dat"), log);
+    testsupport::WriteFileBytes(File("Inf.ini"), settings);
+  }
   const std::string& Exe() const { return exe_; }
 
 private:
@@ -127,6 +135,42 @@ inline std::string BoxText(HWND box) {
     if (!text[0]) ::Sleep(100);
   }
   return text;
+}
+
+// The text of a message box of the process, once it has one; the box is then
+// closed with OK. "(no box)" when none comes within `ms`.
+inline std::string AnswerBox(DWORD pid, DWORD ms = 20000) {
+  HWND box = WaitForWindow(pid, "#32770", ms);
+  if (!box) return "(no box)";
+  std::string text = BoxText(box);
+  // An answer posted while the box is still being set up can be lost: it is
+  // given again until the box has gone.
+  Within(5000, [box] {
+    if (!::IsWindow(box)) return true;
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return false;
+  });
+  return text;
+}
+
+// The list views of a window, in the order they were made.
+inline BOOL CALLBACK CollectListView(HWND child, LPARAM views) {
+  char cls[64] = {};
+  ::GetClassNameA(child, cls, sizeof cls);
+  if (std::string(cls) == WC_LISTVIEWA) reinterpret_cast<std::vector<HWND>*>(views)->push_back(child);
+  return TRUE;
+}
+
+// The rows of the main window's log (its third list view, after the current
+// processes and the process list); -1 when it cannot be asked.
+inline int LogRows(HWND main) {
+  std::vector<HWND> views;
+  ::EnumChildWindows(main, &CollectListView, reinterpret_cast<LPARAM>(&views));
+  DWORD_PTR rows = 0;
+  if (views.size() < 3 ||
+      !::SendMessageTimeoutA(views[2], LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &rows))
+    return -1;
+  return static_cast<int>(rows);
 }
 
 inline bool Ended(const PROCESS_INFORMATION& pi, DWORD ms = 20000) {

@@ -24,12 +24,9 @@ using testsupport::WriteFileBytes;
 
 namespace {
 
-// The tables the data files fill; the loading and the saving give the message of
-// the error they throw, or "" for none.
+// The tables the data files fill; the loading gives what the user would be told,
+// the saving the message of the error it throws, or "" for none.
 struct Tables : testsupport::Tables {
-  std::string Load(const std::string& folder) {
-    return testsupport::ErrorOf([&] { testsupport::Tables::Load(folder); });
-  }
   std::string Save(const std::string& folder) {
     return testsupport::ErrorOf([&] { testsupport::Tables::Save(folder); });
   }
@@ -126,14 +123,16 @@ TEST(BadDataFiles, FolderNamedLikeTheProcessListIsNoFirstRunAndIsReported) {
   const std::string log = kVersion + "t\r\na.exe\r\n追加\r\n\r\n";
   WriteFileBytes(dir.file("Log.dat"), log);
   Tables t;
-  EXPECT_EQ("ファイル " + list + " は開けません", t.Load(dir.path()));
+  EXPECT_EQ(0u, t.Load(dir.path()).find("ファイル " + list + " は開けません\r\n"));
   EXPECT_FALSE(t.Seeded());
   EXPECT_EQ(0, t.ProcessList.Count());
   ASSERT_EQ(1, t.Log.Count()) << "the log is loaded all the same";
 
-  // The folder cannot take the list; it stays as it was, and so does the log.
-  EXPECT_EQ("ファイル " + list + " を作成できません", t.Save(dir.path()));
+  // The folder stays as it was; the list goes beside it, the log to its file.
+  t.ProcessList.Add(toolkit::TListItem("new.exe", {"C:\\new.exe"}));
+  EXPECT_EQ("", t.Save(dir.path()));
   EXPECT_EQ("the user's", ReadFileBytes(list + "\\inside.txt"));
+  EXPECT_EQ(0u, ReadFileBytes(list + ".pending").find(kVersion + "new.exe\r\n"));
   EXPECT_EQ(log, ReadFileBytes(dir.file("Log.dat")));
   EXPECT_FALSE(Exists(list + ".tmp"));
 }
@@ -144,10 +143,11 @@ TEST(BadDataFiles, FolderNamedLikeTheLogIsReportedAfterTheListLoads) {
   WriteFileBytes(dir.file("ProcessList.dat"), list);
   ASSERT_TRUE(::CreateDirectoryA(dir.file("Log.dat").c_str(), nullptr));
   Tables t;
-  EXPECT_EQ("ファイル " + dir.file("Log.dat") + " は開けません", t.Load(dir.path()));
+  EXPECT_EQ(0u, t.Load(dir.path()).find("ファイル " + dir.file("Log.dat") + " は開けません\r\n"));
   EXPECT_EQ(1, t.ProcessList.Count());
-  EXPECT_EQ("ファイル " + dir.file("Log.dat") + " を作成できません", t.Save(dir.path()));
+  EXPECT_EQ("", t.Save(dir.path()));
   EXPECT_EQ(list, ReadFileBytes(dir.file("ProcessList.dat")));
+  EXPECT_EQ(kVersion, ReadFileBytes(dir.file("Log.dat.pending")));
 }
 
 TEST(BadSettingsFile, TenMegabytesWithoutALineBreakAreNotReadAndAreKeptAside) {

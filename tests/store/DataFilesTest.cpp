@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "TestTables.h"
@@ -232,35 +233,58 @@ TEST(DataFiles, LoadedFilesAreReplacedWithoutACopy) {
   EXPECT_FALSE(Exists(LogFile(dir) + ".bak"));
 }
 
-TEST(DataFiles, UnreadableFileGivesTheOpenMessageAndIsKeptByTheSave) {
+// Held past the wait, the file is never replaced: what the session finds goes to
+// a pending file beside it, which the next start that can read the file merges.
+TEST(DataFiles, AFileHeldLongerIsNeverReplacedAndTheSessionGoesToItsPendingFile) {
   TempDir dir;
-  const std::string list = "Ver1.00\r\nkept.exe\r\nC:\\kept.exe\r\n\r\n\r\n\r\n\r\n";
+  const std::string list = "Ver1.00\r\nkept.exe\r\nC:\\kept.exe\r\n\r\nadded\r\nrun\r\nmine\r\n";
   const std::string log = "Ver1.00\r\nt\r\nkept.exe\r\n追加\r\n\r\n";
   WriteFileBytes(ProcessListFile(dir), list);
   WriteFileBytes(LogFile(dir), log);
-  Tables t;
+  const std::string pending = ProcessListFile(dir) + ".pending";
   {
-    // Another program holds the file open without sharing it.
-    toolkit::FileHandle lock(::CreateFileA(ProcessListFile(dir).c_str(), GENERIC_READ, 0, nullptr,
-                                           OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(lock);
-    EXPECT_EQ("ファイル " + ProcessListFile(dir) + " は開けません", ErrorOf([&] { t.Load(dir.path()); }));
-  }
-  EXPECT_FALSE(t.SeedingAskedFor);  // not taken for a first run
-  EXPECT_EQ(0, t.ProcessList.Count());
-  // The log is loaded all the same.
-  ASSERT_EQ(1, t.Log.Count());
-  EXPECT_EQ("kept.exe", t.Log[0].Cell(1));
+    toolkit::FileHandle held(::CreateFileA(ProcessListFile(dir).c_str(), GENERIC_READ, 0,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    Tables t;
+    const std::string report = t.Load(dir.path());
+    EXPECT_EQ("ファイル " + ProcessListFile(dir) + " は開けません\r\n" +
+                  "このファイルは書き換えません。今回の記録は " + pending +
+                  " に保存し、次に起動したときに取り込みます",
+              report);
+    EXPECT_FALSE(t.SeedingAskedFor);  // not taken for a first run
+    EXPECT_EQ(0, t.ProcessList.Count());
+    ASSERT_EQ(1, t.Log.Count()) << "the log is loaded all the same";
 
-  // The process list was not loaded and is kept before the save; the log was.
+    t.Program("new.exe", "C:\\new.exe", "", "");
+    t.Save(dir.path());
+    EXPECT_FALSE(Exists(ProcessListFile(dir) + ".bak"));
+    EXPECT_EQ(0u, ReadFileBytes(pending).find("Ver1.00\r\nnew.exe\r\n"));
+    EXPECT_EQ(log, ReadFileBytes(LogFile(dir)));
+
+    // A second start that still cannot read it goes on from the pending file.
+    Tables again;
+    EXPECT_NE("", again.Load(dir.path()));
+    ASSERT_EQ(1, again.ProcessList.Count());
+    EXPECT_EQ("new.exe", again.ProcessList[0].Caption);
+    again.Program("newer.exe", "C:\\newer.exe", "", "");
+    again.Save(dir.path());
+    EXPECT_FALSE(Exists(pending + ".bak")) << "the pending file was read: no copy";
+  }
+  EXPECT_EQ(list, ReadFileBytes(ProcessListFile(dir)));
+  Tables t;
+  EXPECT_EQ("", t.Load(dir.path()));
+  ASSERT_EQ(3, t.ProcessList.Count());
+  EXPECT_EQ("mine", t.ProcessList[0].Cell(5));
+  EXPECT_EQ("new.exe", t.ProcessList[1].Caption);
+  EXPECT_EQ("newer.exe", t.ProcessList[2].Caption);
+  EXPECT_TRUE(Exists(pending)) << "removed only once the list holds it";
   t.Save(dir.path());
-  EXPECT_EQ(list, ReadFileBytes(ProcessListFile(dir) + ".bak"));
-  EXPECT_EQ("Ver1.00\r\n", ReadFileBytes(ProcessListFile(dir)));
-  EXPECT_FALSE(Exists(LogFile(dir) + ".bak"));
-  EXPECT_EQ(log, ReadFileBytes(LogFile(dir)));
+  EXPECT_FALSE(Exists(pending));
+  EXPECT_EQ(0u, ReadFileBytes(ProcessListFile(dir)).find(list));
 }
 
-TEST(DataFiles, WhenBothFilesAreUnreadableTheProcessListsMessageIsGiven) {
+TEST(DataFiles, WhenBothFilesAreUnreadableBothAreToldTheListFirst) {
   TempDir dir;
   WriteFileBytes(ProcessListFile(dir), "Ver1.00\r\n");
   WriteFileBytes(LogFile(dir), "Ver1.00\r\n");
@@ -270,7 +294,72 @@ TEST(DataFiles, WhenBothFilesAreUnreadableTheProcessListsMessageIsGiven) {
   toolkit::FileHandle lockLog(::CreateFileA(LogFile(dir).c_str(), GENERIC_READ, 0, nullptr,
                                             OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(lockList && lockLog);
-  EXPECT_EQ("ファイル " + ProcessListFile(dir) + " は開けません", ErrorOf([&] { t.Load(dir.path()); }));
+  const std::string report = t.Load(dir.path());
+  const size_t list = report.find("ファイル " + ProcessListFile(dir) + " は開けません");
+  const size_t log = report.find("ファイル " + LogFile(dir) + " は開けません");
+  EXPECT_EQ(0u, list) << report;
+  EXPECT_NE(std::string::npos, log) << report;
+  EXPECT_NE(std::string::npos, report.find(LogFile(dir) + ".pending"));
+  EXPECT_TRUE(t.FileState.ProcessList.ToPending && t.FileState.Log.ToPending);
+}
+
+// What sessions that could not read the files kept beside them comes in: the
+// programs the list knows take the later times, the others are appended, and
+// the log entries follow the log's. A start that ended between writing the log
+// and removing its pending file does not log them twice.
+TEST(DataFiles, PendingFilesAreMergedOnceAndRemovedWhenTheFilesHoldThem) {
+  TempDir dir;
+  WriteFileBytes(ProcessListFile(dir),
+                 "Ver1.00\r\na.exe\r\nC:\\a.exe\r\nm0\r\nadded0\r\nrun0\r\nmine\r\n"
+                 "c.exe\r\nC:\\c.exe\r\nm0\r\nadded0\r\nrun0\r\n\r\n");
+  WriteFileBytes(ProcessListFile(dir) + ".pending",
+                 "Ver1.00\r\na.exe\r\nC:\\a.exe\r\nm1\r\nadded1\r\nrun1\r\n\r\n"
+                 "b.exe\r\nC:\\b.exe\r\nm1\r\nadded1\r\nrun1\r\nnew\r\n");
+  const std::string log = "Ver1.00\r\nt1\r\na.exe\r\n追加\r\n\r\n";
+  const std::string pendingLog = "Ver1.00\r\nt2\r\nb.exe\r\n追加\r\n\r\nt3\r\na.exe\r\n更新\r\n(m0)→(m1)\r\n";
+  WriteFileBytes(LogFile(dir), log);
+  WriteFileBytes(LogFile(dir) + ".pending", pendingLog);
+  Tables t;
+  EXPECT_EQ("", t.Load(dir.path()));
+  ASSERT_EQ(3, t.ProcessList.Count());
+  const toolkit::TListItem& a = t.ProcessList[0];
+  EXPECT_EQ((std::vector<std::string>{"C:\\a.exe", "m1", "added0", "run1", "mine"}), a.SubItems);
+  EXPECT_EQ("c.exe", t.ProcessList[1].Caption);
+  EXPECT_EQ("new", t.ProcessList[2].Cell(5));
+  ASSERT_EQ(3, t.Log.Count());
+  EXPECT_EQ("t3", t.Log[2].Caption);
+  EXPECT_FALSE(t.SeedingAskedFor);
+  t.Save(dir.path());
+  EXPECT_FALSE(Exists(ProcessListFile(dir) + ".pending"));
+  EXPECT_FALSE(Exists(LogFile(dir) + ".pending"));
+
+  // The crash between the log's write and the removal of its pending file.
+  WriteFileBytes(LogFile(dir) + ".pending", pendingLog);
+  Tables u;
+  EXPECT_EQ("", u.Load(dir.path()));
+  EXPECT_EQ(3, u.Log.Count());
+  EXPECT_EQ(3, u.ProcessList.Count());
+}
+
+// More lines than a 32-bit process can hold as rows: the file moves aside whole
+// under a name the user is told, and the list begins empty, no first run.
+TEST(DataFiles, AListTooLargeForTheMemoryIsMovedAsideAndTheListBeginsEmpty) {
+  TempDir dir;
+  const size_t lines = 120u * 1024 * 1024;
+  WriteFileBytes(ProcessListFile(dir), "Ver1.00\r\n" + std::string(lines, '\n'));
+  Tables t;
+  t.Program("left.exe", "C:\\left.exe", "", "");
+  const std::string report = t.Load(dir.path());
+  EXPECT_EQ("ファイル " + ProcessListFile(dir) + " は大きすぎて読み込めません\r\n" +
+                ProcessListFile(dir) + ".bak として残し、新しいリストで始めます",
+            report);
+  EXPECT_EQ(0, t.ProcessList.Count());
+  EXPECT_EQ(0, t.Memo2.Count());
+  EXPECT_FALSE(t.SeedingAskedFor);
+  EXPECT_FALSE(Exists(ProcessListFile(dir)));
+  EXPECT_EQ(9 + lines, testsupport::FileSize(ProcessListFile(dir) + ".bak"));
+  t.Save(dir.path());
+  EXPECT_EQ("Ver1.00\r\n", ReadFileBytes(ProcessListFile(dir)));
 }
 
 TEST(DataFiles, FailedSaveGivesTheCreateMessageAndLeavesTheOldFiles) {

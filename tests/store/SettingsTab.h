@@ -34,9 +34,7 @@ struct SettingsTab {
         path, Memo2, controls, [this](const std::string& text) { notices.push_back(text); },
         state);
   }
-  void Write(const std::string& path, store::TProfileWriter writer = store::WriteProfileKey) {
-    store::WriteSettings(path, Memo2, controls, state, writer);
-  }
+  void Write(const std::string& path) { store::WriteSettings(path, controls, state); }
   std::vector<std::string> Folders() const {
     std::vector<std::string> folders;
     for (const auto& row : ListView4.Items()) folders.push_back(row.Caption);

@@ -3,11 +3,14 @@
 
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "SettingsByKey.h"
 #include "SettingsTab.h"
 #include "TestSupport.h"
 #include "store/Settings.h"
+#include "toolkit/Handle.h"
 
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
@@ -276,57 +279,110 @@ TEST(SettingsWrite, ReadOnlyFileCannotBeCreatedAndStaysAsItWas) {
   EXPECT_EQ(old, ReadFileBytes(path));
 }
 
-namespace {
-
-int g_keysLeft = 0;
-
-// Writes the first g_keysLeft keys for real, then fails: a disk that fills up.
-bool FailingAfterSomeKeys(const char* section, const char* key, const char* value,
-                          const char* path) {
-  if (g_keysLeft-- <= 0) return false;
-  return store::WriteProfileKey(section, key, value, path);
-}
-
-}  // namespace
-
-TEST(SettingsWrite, FailingKeyStopsTheWriteWithItsMessage) {
-  TempDir dir;
-  const std::string path = store::SettingsPath(dir.path());
-  SettingsTab tab;
-  tab.CheckBox5.SetChecked(true);
-  tab.SpinEdit1.SetValue(20);
-  g_keysLeft = 4;  // Version, TaskTorrey, StartUp, DeleteCheck
-  try {
-    tab.Write(path, FailingAfterSomeKeys);
-    FAIL() << "no error";
-  } catch (const std::runtime_error& e) {
-    EXPECT_EQ(path + " に書き込めません", std::string(e.what()));
+// The text is composed whole; it must be byte for byte what the profile
+// function wrote key by key into an empty file, so that every reader of the
+// file (earlier versions included) finds it as before.
+TEST(SettingsWrite, TheTextIsWhatTheProfileFunctionWroteKeyByKey) {
+  struct Case {
+    const char* name;
+    void (*fill)(SettingsTab&);
+  } cases[] = {
+      {"defaults", [](SettingsTab&) {}},
+      {"every flag on, numbers at their ends, the journal off",
+       [](SettingsTab& t) {
+         for (toolkit::TCheckBox* box : {&t.CheckBox3, &t.CheckBox4, &t.CheckBox5, &t.CheckBox1})
+           box->SetChecked(true);
+         t.SpinEdit1.SetValue(60);
+         t.SpinEdit2.SetValue(10);
+         t.state.Journal.Enabled = false;
+         t.state.Journal.MaxKB = 1048576;
+       }},
+      {"folders of every kind",
+       [](SettingsTab& t) {
+         for (const char* folder :
+              {"C:\\Program Files\\表示", "<>", "D:\\ツール\\ソフト\\", "", "C:\\a=b;c",
+               "\"C:\\quoted\"", "C:\\trailing  ", "\\\\server\\share", "[Section]", "  lead", "\ttab\t",
+               "\x81\x40" "full\x81\x40", " ", "\x81\x40"})
+           t.ListView4.Add(folder);
+         t.ListView4.Add(std::string(2047, 'x'));
+       }},
+      {"three hundred folders",
+       [](SettingsTab& t) {
+         for (int n = 0; n < 300; ++n) t.ListView4.Add("C:\\Folder" + std::to_string(n));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    SettingsTab tab;
+    c.fill(tab);
+    const std::string byKey = dir.file("ByKey.ini");
+    ASSERT_TRUE(testsupport::WriteSettingsKeyByKey(byKey, tab.controls, tab.state.Journal));
+    const std::string path = store::SettingsPath(dir.path());
+    tab.Write(path);
+    EXPECT_EQ(ReadFileBytes(byKey), ReadFileBytes(path));
+    EXPECT_EQ(ReadFileBytes(path), store::SettingsText(tab.controls, tab.state));
   }
-  EXPECT_EQ("1", Value(path, "Compare", "DeleteCheck"));
-  EXPECT_EQ("(absent)", Value(path, "Compare", "Notice"));
-  EXPECT_EQ("(absent)", Value(path, "Integer", "Interval"));
-  EXPECT_EQ("(absent)", Value(path, "Ignore", "ListCout"));
 }
 
-TEST(SettingsWrite, EmptyingFailsBeforeAnyKeyIsWritten) {
+TEST(SettingsWrite, AFailedWriteGivesTheCreateMessageAndLeavesTheOldFileWhole) {
   TempDir dir;
-  // A folder where the file should be: it can be neither emptied nor replaced.
   const std::string path = store::SettingsPath(dir.path());
-  ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
+  const std::string old = CurrentForm("TaskTorrey=1\r\n", "", "ListCout=1\r\nPath0=C:\\Kept\r\n");
+  WriteFileBytes(path, old);
   SettingsTab tab;
-  int keys = 0;
-  static int* counter = nullptr;
-  counter = &keys;
-  try {
-    tab.Write(path, [](const char*, const char*, const char*, const char*) {
-      ++*counter;
-      return true;
+  tab.Read(path);
+  tab.ListView4.Clear();
+  // The folder takes no new file: the temporary file's name is taken.
+  ASSERT_TRUE(::CreateDirectoryA((path + ".tmp").c_str(), nullptr));
+  EXPECT_EQ("ファイル " + path + " を作成できません", testsupport::ErrorOf([&] { tab.Write(path); }));
+  EXPECT_EQ(old, ReadFileBytes(path));
+
+  // A folder where the file should be is never replaced either.
+  TempDir other;
+  const std::string taken = store::SettingsPath(other.path());
+  ASSERT_TRUE(::CreateDirectoryA(taken.c_str(), nullptr));
+  EXPECT_EQ("ファイル " + taken + " を作成できません", testsupport::ErrorOf([&] { tab.Write(taken); }));
+  EXPECT_TRUE(testsupport::Exists(taken));
+}
+
+// A settings file that a virus scanner or a sync tool holds at start is waited
+// for; one held longer is not read, and no write replaces it with the defaults.
+TEST(SettingsRead, AFileHeldForAMomentIsReadAndOneHeldLongerIsNeverReplaced) {
+  TempDir dir;
+  const std::string path = store::SettingsPath(dir.path());
+  const std::string old = CurrentForm("TaskTorrey=1\r\n", "Interval=33\r\n", "");
+  WriteFileBytes(path, old);
+  {
+    toolkit::FileHandle held(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                           0, nullptr));
+    ASSERT_TRUE(held);
+    std::thread letGo([&held] {
+      ::Sleep(800);
+      held.reset();
     });
-    FAIL() << "no error";
-  } catch (const std::runtime_error& e) {
-    EXPECT_EQ("ファイル " + path + " を作成できません", std::string(e.what()));
+    SettingsTab tab;
+    tab.Read(path);
+    letGo.join();
+    EXPECT_TRUE(tab.CheckBox3.Checked());
+    EXPECT_EQ(33, tab.SpinEdit1.Value());
+    EXPECT_FALSE(tab.state.Unreadable);
   }
-  EXPECT_EQ(0, keys);
+  toolkit::FileHandle held(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                         0, nullptr));
+  ASSERT_TRUE(held);
+  SettingsTab tab;
+  const std::string error = testsupport::ErrorOf([&] {
+    store::ReadSettings(path, tab.Memo2, tab.controls, nullptr, tab.state, 300);
+  });
+  EXPECT_EQ(0u, error.find("ファイル " + path + " は開けません\r\n")) << error;
+  EXPECT_NE(std::string::npos, error.find("書き換えません"));
+  tab.ExpectDefaults();
+  EXPECT_TRUE(tab.state.Unreadable);
+  held.reset();
+  tab.Write(path);
+  EXPECT_EQ(old, ReadFileBytes(path));
+  EXPECT_FALSE(testsupport::Exists(path + ".bak"));
 }
 
 TEST(SettingsJournal, AbsentItIsOnAt10MBAndTheWriteAddsItsSectionAfterTheOthers) {

@@ -31,9 +31,12 @@ struct MainWindow {
   int cycles = 0;  // timed cycles ended, their deletion checks applied
 
   // `shellError`: every request to the notification area fails with it, as when
-  // the taskbar is not up yet.
-  explicit MainWindow(const std::string& ini = "", DWORD shellError = 0) {
+  // the taskbar is not up yet. A process list and a log given are there to load.
+  explicit MainWindow(const std::string& ini = "", DWORD shellError = 0,
+                      const std::string& processList = "", const std::string& log = "") {
     if (!ini.empty()) WriteFileBytes(dir.file("Inf.ini"), ini);
+    if (!processList.empty()) WriteFileBytes(dir.file("ProcessList.dat"), processList);
+    if (!log.empty()) WriteFileBytes(dir.file("Log.dat"), log);
     shell.failAllWith = shellError;
     form = std::make_unique<TForm1>(dir.path());
     form->Hooks.ShowError = [this](HWND, const std::string& m) { errors.push_back(m); };
