@@ -4,6 +4,7 @@
 //   MainWindowDriver escape     closes an open menu
 //   MainWindowDriver tray       minimises the window to the tray and opens it
 //                               again by a double click on the tray icon
+//   MainWindowDriver filter T   types T into the filter box (an empty T empties it)
 //   MainWindowDriver where      prints the window's place and size as WxH+X+Y,
 //                               the geometry a crop of the screen takes
 //   MainWindowDriver place X Y  moves the window to X,Y and prints it as `where`
@@ -82,6 +83,15 @@ int main(int argc, char** argv) {
     HWND icon = ::FindWindowA("TaskTrayHandle", nullptr);
     if (!icon) return 4;
     ::PostMessageA(icon, WM_USER + 200, 0, WM_LBUTTONDBLCLK);
+  } else if (std::strcmp(verb, "filter") == 0) {
+    HWND box = ::FindWindowExA(main, nullptr, "Edit", nullptr);
+    if (!box) return 4;
+    ::SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    // A key at a time, as typed: the list follows each one.
+    for (const char* c = argc > 2 ? argv[2] : ""; *c; ++c) {
+      ::PostMessageA(box, WM_CHAR, static_cast<unsigned char>(*c), 1);
+      ::Sleep(100);
+    }
   } else if (std::strcmp(verb, "escape") == 0) {
     keybd_event(VK_ESCAPE, 0, 0, 0);
     keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes a screenshot of each of the main window's five tabs under Wine on a private
 # Xvfb, into <build>/screenshots/main-tab0.png .. main-tab4.png, and of the context
-# menus of the two lists, main-menu1.png and main-menu2.png; window-tab0.png ..
-# window-tab4.png are the tabs cut to the window alone. The program runs
+# menus of the three lists, main-menu1.png to main-menu3.png; window-tab0.png ..
+# window-tab4.png are the tabs cut to the window alone, window-filter.png the
+# process list with a filter typed. The program runs
 # from a folder of its own with a few settings and ignored folders, so every tab
 # has something to show. main-tray-tab3.png and window-tray-tab3.png show the
 # settings tab once more after a trip to the tray and back.
@@ -69,7 +70,14 @@ sleep 2
 import -window root "$out/main-tray-tab3.png"
 convert "$out/main-tray-tab3.png" -crop "$geometry" +repage "$out/window-tray-tab3.png"
 echo "screenshot: $out/main-tray-tab3.png, $out/window-tray-tab3.png"
-for list in 0 1; do
+wine "$out/MainWindowDriver.exe" filter "${VANTRY_SHOT_FILTER:-SERV}"
+wine "$out/MainWindowDriver.exe" tab 1
+sleep 1.5
+import -window root "$out/main-filter.png"
+convert "$out/main-filter.png" -crop "$geometry" +repage "$out/window-filter.png"
+echo "screenshot: $out/main-filter.png, $out/window-filter.png"
+wine "$out/MainWindowDriver.exe" filter ""
+for list in 0 1 2; do
   wine "$out/MainWindowDriver.exe" rclick "$list"
   sleep 1.5
   import -window root "$out/main-menu$((list + 1)).png"

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "toolkit/AnsiText.h"
 #include "toolkit/Window.h"
 
 namespace toolkit {
@@ -253,6 +254,87 @@ void TSpinEdit::Command(WORD code) {
       FocusLost();
       break;
   }
+}
+
+void TLabel::SetCaption(std::string caption) {
+  if (caption == caption_) return;
+  caption_ = std::move(caption);
+  if (hwnd_) ::SetWindowTextA(hwnd_, caption_.c_str());
+}
+
+HWND TLabel::Create(HWND parent, const TControlArgs& args, DWORD style) {
+  TControlArgs labelArgs = args;
+  labelArgs.Caption = caption_;
+  hwnd_ = CreateChild(parent, "STATIC", labelArgs, style);
+  return hwnd_;
+}
+
+void TEdit::SetText(std::string text) {
+  if (text == text_) return;
+  text_ = std::move(text);
+  if (hwnd_) {
+    updating_ = true;
+    ::SetWindowTextA(hwnd_, text_.c_str());
+    updating_ = false;
+  }
+  if (OnChange) OnChange();
+}
+
+HWND TEdit::Create(HWND parent, const TControlArgs& args, std::function<void()> onChange) {
+  if (onChange) OnChange = std::move(onChange);
+  TControlArgs editArgs = args;
+  editArgs.Caption = text_;
+  editArgs.ExStyle |= WS_EX_CLIENTEDGE;
+  hwnd_ = CreateChild(parent, "EDIT", editArgs, WS_TABSTOP | ES_AUTOHSCROLL, {[this](WORD code) {
+                        Command(code);
+                      }});
+  if (hwnd_) ::SetWindowSubclass(hwnd_, &TEdit::KeyProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  return hwnd_;
+}
+
+void TEdit::SetCue(const std::string& cue) {
+  if (!hwnd_) return;
+  const std::wstring wide = Widen(cue);
+  ::SendMessageW(hwnd_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void TEdit::Command(WORD code) {
+  if (code != EN_CHANGE || updating_) return;
+  const int length = ::GetWindowTextLengthA(hwnd_);
+  std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+  text.resize(static_cast<size_t>(::GetWindowTextA(hwnd_, &text[0], length + 1)));
+  if (text == text_) return;
+  text_ = std::move(text);
+  if (OnChange) OnChange();
+}
+
+LRESULT CALLBACK TEdit::KeyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                DWORD_PTR self) {
+  auto* edit = reinterpret_cast<TEdit*>(self);
+  const bool escape = edit->ClearOnEscape;
+  switch (msg) {
+    case WM_GETDLGCODE: {
+      // The dialog manager would take Esc for the window's cancel.
+      const auto* key = reinterpret_cast<const MSG*>(lp);
+      if (escape && key && key->message == WM_KEYDOWN && key->wParam == VK_ESCAPE)
+        return ::DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTMESSAGE;
+      break;
+    }
+    case WM_KEYDOWN:
+      if (escape && wp == VK_ESCAPE) {
+        edit->SetText(std::string());
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      if (escape && wp == VK_ESCAPE) return 0;  // the box has no use for it: no beep
+      break;
+    case WM_NCDESTROY:
+      ::RemoveWindowSubclass(hwnd, &TEdit::KeyProc, id);
+      edit->hwnd_ = nullptr;
+      break;
+  }
+  return ::DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 }  // namespace toolkit

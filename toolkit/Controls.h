@@ -149,6 +149,48 @@ private:
   bool updating_ = false;
 };
 
+// A static text whose caption the program sets.
+class TLabel {
+public:
+  const std::string& Caption() const { return caption_; }
+  // Repaints only when the caption changed.
+  void SetCaption(std::string caption);
+  HWND Create(HWND parent, const TControlArgs& args, DWORD style = SS_LEFT | SS_NOPREFIX);
+  HWND Handle() const { return hwnd_; }
+
+private:
+  std::string caption_;
+  HWND hwnd_ = nullptr;
+};
+
+// A one-line text box. Its text is data, as the other controls' values are: a
+// text the program sets and one the user types both reach OnChange, at every
+// change. A box for finding things (ClearOnEscape) is emptied by Esc, where a
+// dialog would be closed by it and a plain window would beep.
+class TEdit {
+public:
+  std::function<void()> OnChange;
+  bool ClearOnEscape = false;
+
+  const std::string& Text() const { return text_; }
+  void SetText(std::string text);
+
+  // The change handler, if given, becomes OnChange.
+  HWND Create(HWND parent, const TControlArgs& args, std::function<void()> onChange = nullptr);
+  HWND Handle() const { return hwnd_; }
+  // The greyed hint the empty box shows, also while it has the keyboard.
+  void SetCue(const std::string& cue);
+
+private:
+  static LRESULT CALLBACK KeyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                  DWORD_PTR self);
+  void Command(WORD code);
+
+  std::string text_;
+  HWND hwnd_ = nullptr;
+  bool updating_ = false;
+};
+
 // Reads a whole decimal number (optionally signed) that fills the whole text.
 bool ParseInteger(const std::string& text, int* value);
 

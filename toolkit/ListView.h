@@ -22,9 +22,13 @@
 // selected row keeps its place on the screen.
 //
 // The control addresses rows by their index in the window. The few places
-// where that index meets the rows go through RowAt and IndexOf; today the window
-// shows every row in order, and a view of a subset or another order (a filter)
-// is a map behind those two.
+// where that index meets the rows go through RowAt and IndexOf, the one map
+// between the two. Without a filter the window shows every row in order; with
+// one it shows the rows that pass, in order. The filter is a view and nothing
+// more: the rows, their order and every call on them stay the whole table's, so
+// whatever works on the table (a cycle, a save, a sort) sees all rows. What a row
+// shows in the window is decided when it is added or its cells change, and the
+// map is made again from those decisions only when it is next asked for.
 #pragma once
 
 #include <windows.h>
@@ -38,6 +42,7 @@
 #include <vector>
 
 #include "toolkit/Controls.h"
+#include "toolkit/Cp932Case.h"
 #include "toolkit/Handle.h"
 
 namespace toolkit {
@@ -131,14 +136,38 @@ public:
   // was deleted, or its cells changed since the stamp was read. One pass.
   int FindStamp(uint64_t stamp) const;
 
+  // Runs at the end of every batch, when the rows, the filter or what passes it
+  // may have changed (a count shown beside the list follows it from here).
+  std::function<void()> OnChanged;
+
+  // --- Filter ---
+  // The columns the filter looks in.
+  std::vector<int> FilterColumns;
+  // Shows only the rows that hold the text in one of the FilterColumns, letter
+  // case aside (Cp932Case.h); the empty text shows every row. A row added or
+  // changed later shows when it passes. A row the filter hides keeps its marks
+  // but reads as unmarked (Selected and Focused give -1), so that no command acts
+  // on a row the user cannot see; shown again, it is marked again.
+  void SetFilter(const std::string& text);
+  const std::string& Filter() const { return filterText_; }
+  bool Filtered() const { return !finder_.Empty(); }
+  // The rows shown: all of them without a filter.
+  int ShownCount() const { return IndexCount(); }
+  // The row shown at a place of the window (0 to ShownCount() - 1), or -1.
+  int ShownRow(int index) const { return RowAt(index); }
+  // Where the row is shown in the window, or -1 when the filter hides it.
+  int ShownIndex(int row) const { return IndexOf(row); }
+  // The rows shown, in the order shown.
+  std::vector<int> ShownRows() const;
+
   // --- Selection and focus ---
   // The selected row or -1; at most one.
-  int Selected() const { return marks_.selected; }
+  int Selected() const { return IndexOf(marks_.selected) >= 0 ? marks_.selected : -1; }
   // Selects the row and gives it the focus; -1 (or a row outside the list)
   // clears the selection and leaves the focus where it is.
   void SetSelected(int row);
   // The focused row or -1.
-  int Focused() const { return marks_.focused; }
+  int Focused() const { return IndexOf(marks_.focused) >= 0 ? marks_.focused : -1; }
 
   // Scrolls the bound control so that the row is visible (a partly visible row counts).
   void MakeVisible(int row);
@@ -175,6 +204,7 @@ private:
     int top = 0;
     int anchorOffset = 0;  // the anchor's distance from the top row
     bool reordered = false;
+    bool refiltered = false;
   };
   // The marks of a cleared view, to be found again among the new rows.
   struct TLostMarks {
@@ -185,9 +215,14 @@ private:
   };
 
   // The one map between the window's indexes and the rows: -1 for none.
-  int RowAt(int index) const { return index >= 0 && index < Count() ? index : -1; }
-  int IndexOf(int row) const { return row >= 0 && row < Count() ? row : -1; }
-  int IndexCount() const { return Count(); }
+  int RowAt(int index) const;
+  int IndexOf(int row) const;
+  int IndexCount() const;
+  // Makes the map again from passes_ when a change left it stale.
+  void MakeMap() const;
+  bool Passes(const TListItem& item) const;
+  // What passes the filter changed: the map, and the marks' places in the window.
+  void PassesChanged();
 
   bool WindowInStep() const { return hwnd_ && updateLock_ == 0; }
   // Moves every tracked row to where newRow sends it (-1: gone).
@@ -217,6 +252,15 @@ private:
   int lastMadeVisible_ = -1;
   unsigned generation_ = 0;
   uint64_t lastStamp_ = 0;
+  // The filter: its text as given and lowered, whether each row passes it (only
+  // while filtered), and the map made from that, the rows shown and each row's
+  // place among them.
+  std::string filterText_;
+  TCp932Finder finder_;
+  std::vector<char> passes_;
+  mutable std::vector<int> shown_;
+  mutable std::vector<int> indexOf_;
+  mutable bool mapStale_ = false;
 };
 
 // Holds a list view's repaints for the life of a scope, also when an exception passes.

@@ -61,6 +61,7 @@ void TPageControl::SetActivePage(int index) {
   ::SendMessageA(tab_, TCM_SETCURSEL, index, 0);
   for (size_t i = 0; i < pages_.size(); ++i)
     ::ShowWindow(pages_[i], static_cast<int>(i) == index ? SW_SHOW : SW_HIDE);
+  if (OnShown) OnShown();
 }
 
 void TPageControl::SelectNextPage(bool forward) {

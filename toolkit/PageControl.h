@@ -21,6 +21,8 @@ public:
   // After the user brought another page to the front (a click on its tab, the
   // keys), with its index.
   std::function<void(int page)> OnChange;
+  // After another page was shown, by the user or the program.
+  std::function<void()> OnShown;
 
   // Creates the tab control and one page per caption, anchored as the tab control
   // is; the first page is active.

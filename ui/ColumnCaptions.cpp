@@ -2,6 +2,11 @@
 
 namespace ui {
 
+const std::vector<std::string>& CurrentProcessCaptions() {
+  static const std::vector<std::string> captions = {"ファイル名", "フルパス", "更新日時"};
+  return captions;
+}
+
 const std::vector<std::string>& ProcessListCaptions() {
   static const std::vector<std::string> captions = {"ファイル名", "フルパス",     "更新日時",
                                                     "追加日時",   "最終実行日時", "コメント"};

@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "toolkit/AnsiText.h"
 #include "toolkit/Application.h"
+#include "ui/ColumnCaptions.h"
 
 namespace {
 
@@ -15,6 +16,21 @@ constexpr char kClassName[] = "TForm1";
 
 constexpr unsigned kAllSides =
     toolkit::akLeft | toolkit::akTop | toolkit::akRight | toolkit::akBottom;
+
+constexpr int kFill = -1;  // the width of the column that takes what the others leave
+
+// Columns of the given widths under the captions, in order; columns past the
+// captions are caption-less spares.
+std::vector<toolkit::TListColumn> Headed(const std::vector<std::string>& captions,
+                                         std::initializer_list<int> widths) {
+  std::vector<toolkit::TListColumn> columns;
+  for (int width : widths) {
+    const size_t i = columns.size();
+    columns.push_back({i < captions.size() ? captions[i] : std::string(),
+                       width == kFill ? 0 : width, width == kFill});
+  }
+  return columns;
+}
 
 // The tray icon gets a copy of its own, which it destroys; the window class's
 // icon is the system's shared one and is never destroyed.
@@ -55,14 +71,20 @@ TForm1::TForm1(std::string folder, std::wstring journalFolder)
       folder_(std::move(folder)),
       journalFolder_(journalFolder.empty() ? toolkit::Widen(folder_) : std::move(journalFolder)),
       files_(folder_, Tables, Settings()) {
-  // The headings in the order of each table's column enum (monitor/Tables.h).
-  ListView1.Columns = {{"ファイル名", 150}, {"フルパス", 0, true}, {"更新日時", 120}, {"", 16}};
-  ListView2.Columns = {{"ファイル名", 130}, {"フルパス", 300},     {"更新日時", 120},
-                       {"追加日時", 120},   {"最終実行日時", 120}, {"コメント", 100}};
-  ListView3.Columns = {{"日時", 150}, {"ファイル名", 120}, {"種類", 100}, {"詳細", 0, true},
-                       {"", 17}};
+  // The headings in the order of each table's column enum (monitor/Tables.h),
+  // the same as in the CSV files.
+  ListView1.Columns = Headed(ui::CurrentProcessCaptions(), {150, kFill, 120, 16});
+  ListView2.Columns = Headed(ui::ProcessListCaptions(), {130, 300, 120, 120, 120, 100});
+  ListView3.Columns = Headed(ui::LogCaptions(), {150, 120, 100, kFill, 17});
   ListView4.Columns = {{"フォルダ", 0, true}};
   ListView5.Columns = ui::RunHistoryColumns();
+  // The filter looks in the names, paths, comments, details and parents.
+  Filter.Attach(ListView1, {monitor::kCurrentName, monitor::kCurrentPath});
+  Filter.Attach(ListView2,
+                {monitor::kProgramName, monitor::kProgramPath, monitor::kProgramComment});
+  Filter.Attach(ListView3, {monitor::kLogName, monitor::kLogDetail});
+  Filter.Attach(ListView5, {ui::kRunName, ui::kRunPath, ui::kRunParent});
+  PageControl1.OnShown = Handler([this] { Filter.ShowCount(); });
   monitor::ResetImageList(ImageList1, Image2.get());
 
   Timer1.OnTimer = Handler(&TForm1::Timer1Timer);
@@ -104,13 +126,24 @@ void TForm1::BuildMenus() {
                       {"ファイルのプロパティ", Handler(&TForm1::N10Click)},
                       {"ファイル名をコピー", Handler(&TForm1::N5Click)},
                       {"フルパスをコピー", Handler(&TForm1::N6Click)},
-                      {"プロセスを強制終了", Handler(&TForm1::N9Click)}};
+                      {"プロセスを強制終了", Handler(&TForm1::N9Click)},
+                      {"-", nullptr},
+                      {"CSVで保存...", Handler([this] {
+                         SaveListAsCsv(ListView1, ui::CurrentProcessCaptions(), "現在のプロセス.csv");
+                       })}};
   PopupMenu2.Items = {{"フォルダを開く", Handler(&TForm1::N1Click)},
                       {"ファイルのプロパティ", Handler(&TForm1::N11Click)},
                       {"コメント", Handler(&TForm1::N3Click)},
                       {"ファイル名をコピー", Handler(&TForm1::N7Click)},
                       {"フルパスをコピー", Handler(&TForm1::N8Click)},
-                      {"削除", Handler(&TForm1::Delete1Click)}};
+                      {"削除", Handler(&TForm1::Delete1Click)},
+                      {"-", nullptr},
+                      {"CSVで保存...", Handler([this] {
+                         SaveListAsCsv(ListView2, ui::ProcessListCaptions(), "プロセスリスト.csv");
+                       })}};
+  PopupMenu4.Items = {{"CSVで保存...", Handler([this] {
+                         SaveListAsCsv(ListView3, ui::LogCaptions(), "ログ.csv");
+                       })}};
   PopupMenu3.Items = {{"開く", Handler(&TForm1::Open1Click)}, {"閉じる", Handler(&TForm1::Close1Click)},
                       {"キャンセル", nullptr}};
 }
@@ -123,7 +156,8 @@ bool TForm1::CreateWindowed() {
     return false;
   SetIcons(MAKEINTRESOURCEA(IDI_VANTRY));
   SetProgramFont();
-  SetMinSize(580, 275);
+  // Wide enough for the filter box and a count of 100,000 rows beside it.
+  SetMinSize(720, 275);
   MakeRowIcons();
   CreateControls();
   // The designed place overhangs a 1024-pixel screen, and a scaled window a
@@ -147,8 +181,9 @@ void TForm1::DpiChanged(int) { MakeRowIcons(); }
 void TForm1::CreateControls() {
   HWND h = Handle();
   // One row per control, in the keyboard order: Button1, Button2, Button3,
-  // PageControl1, Button4, Button5. A control follows the edges its row names
-  // (the pages follow the tab control's), and answers its messages itself.
+  // PageControl1, Button4, Button5, the filter box. A control follows the edges
+  // its row names (the pages follow the tab control's), and answers its messages
+  // itself.
   Button1.Create(h, InButtonRow(0, 1, "プロセス取得"), Handler(&TForm1::Button1Click));
   Button2.Create(h, InButtonRow(1, 1, "比較"), Handler(&TForm1::Button2Click));
   Button3.Create(h, InButtonRow(3, 1, "アイコン化"), Handler(&TForm1::Button3Click));
@@ -157,6 +192,13 @@ void TForm1::CreateControls() {
   PageControl1.OnChange = Handler(&TForm1::PageControl1Change);
   Button4.Create(h, InButtonRow(2, 1, "削除確認"), Handler(&TForm1::Button4Click));
   Button5.Create(h, InButtonRow(4, 1, "ソフト情報"), Handler(&TForm1::Button5Click));
+  // Beyond the designed row: the filter over the lists in the next two places,
+  // and beside it the count of the shown list's rows that pass it.
+  toolkit::TControlArgs box = InButtonRow(5, 2, "");
+  box.Top += 2;  // a one-line box of the font's height, centred on the buttons
+  box.Height -= 4;
+  Filter.Create(*this, h, box, {604, 14, 173, 13});
+  Filter.Box().SetCue("絞り込み");
 
   const toolkit::TControlArgs wholePage{0, 0, 758, 353, "", 0, 0, 0, kAllSides};
   ListView1.Create(PageControl1.Page(0), wholePage, true);
@@ -167,6 +209,7 @@ void TForm1::CreateControls() {
   ListView2.OnColumnClick = Handler(&TForm1::ListView2ColumnClick);
   ListView2.OnContextMenu = Handler([this](int x, int y) { PopupMenu2.Popup(x, y, Handle()); });
   ListView3.Create(PageControl1.Page(2), wholePage, true);
+  ListView3.OnContextMenu = Handler([this](int x, int y) { PopupMenu4.Popup(x, y, Handle()); });
   CreateSettingsPage(PageControl1.Page(3));
   ListView5.Create(PageControl1.Page(4), wholePage, true);
   ListView5.OnColumnClick = Handler(&TForm1::ListView5ColumnClick);

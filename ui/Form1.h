@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "monitor/DeletionCheck.h"
 #include "monitor/Tables.h"
@@ -22,6 +23,7 @@
 #include "toolkit/Controls.h"
 #include "toolkit/Handle.h"
 #include "toolkit/ImageList.h"
+#include "toolkit/ListFilter.h"
 #include "toolkit/ListView.h"
 #include "toolkit/PageControl.h"
 #include "toolkit/PopupMenu.h"
@@ -85,6 +87,9 @@ public:
   toolkit::TSpinEdit SpinEdit3{store::kMinJournalKB, store::kMaxJournalKB,
                                store::TJournalSettings().MaxKB};  // 最大サイズ（KB）
 
+  // --- The filter over the lists ---
+  toolkit::TListFilter Filter;
+
   // --- Buttons, timers, tray ---
   toolkit::TButton Button1, Button2, Button3, Button4, Button5, Button6, Button7;
   toolkit::TPageControl PageControl1;
@@ -95,6 +100,7 @@ public:
   toolkit::TPopupMenu PopupMenu1{this};
   toolkit::TPopupMenu PopupMenu2{this};
   toolkit::TPopupMenu PopupMenu3{this};
+  toolkit::TPopupMenu PopupMenu4{this};  // ListView3's
   trayicon::TTrayIcon TrayIcon1{this};
 
   bool TrayMonitoring() const { return ImageList1.Tag != 0; }
@@ -208,6 +214,9 @@ private:
   // Puts the run journal's settings, as the tab shows them, where the settings
   // file is written from.
   void TakeUpJournalSettings();
+  // "CSVで保存...": the rows the list shows, to a file the user chooses.
+  void SaveListAsCsv(const toolkit::TListView& view, const std::vector<std::string>& captions,
+                     const char* suggestedName);
 
   std::string folder_;
   std::wstring journalFolder_;

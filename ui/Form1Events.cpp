@@ -382,6 +382,12 @@ void TForm1::CopySelectedCell(const toolkit::TListView& view, int column) {
   ui::CopyTextToClipboard(Handle(), Edit1);
 }
 
+void TForm1::SaveListAsCsv(const toolkit::TListView& view, const std::vector<std::string>& captions,
+                           const char* suggestedName) {
+  std::string path = suggestedName;
+  if (Hooks.ChooseCsvFile(Handle(), path)) ui::SaveShownRowsAsCsv(view, captions, path);
+}
+
 void TForm1::N4Click() { OpenFolderOfSelected(ListView1, monitor::kCurrentPath); }
 void TForm1::N1Click() { OpenFolderOfSelected(ListView2, monitor::kProgramPath); }
 void TForm1::N10Click() { ShowPropertiesOfSelected(ListView1, monitor::kCurrentPath); }

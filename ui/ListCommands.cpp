@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "monitor/FileFacts.h"
+#include "store/TextFile.h"
 #include "toolkit/AnsiText.h"
+#include "toolkit/Csv.h"
 
 namespace ui {
 
@@ -39,6 +41,19 @@ bool CopyTextToClipboard(HWND owner, const std::string& text) {
   ::CloseClipboard();
   if (!placed) ::GlobalFree(memory);  // the clipboard owns it only once placed
   return placed;
+}
+
+void SaveShownRowsAsCsv(const toolkit::TListView& view, const std::vector<std::string>& captions,
+                        const std::string& path) {
+  std::vector<std::vector<std::string>> rows;
+  rows.reserve(static_cast<size_t>(view.ShownCount()));
+  for (int row : view.ShownRows()) {
+    std::vector<std::string>& cells = rows.emplace_back();
+    for (size_t column = 0; column < captions.size(); ++column)
+      cells.push_back(view.Cell(row, static_cast<int>(column)));
+  }
+  store::ReplaceWholeFile(path, toolkit::Cp932TableToCsv(captions, rows, &toolkit::WindowsCp932Pair),
+                          false);
 }
 
 }  // namespace ui

@@ -1,13 +1,16 @@
-// The commands of the two lists' context menus that reach outside the program: the
-// Explorer window on a file's folder, the shell's property sheet, and the
-// clipboard. The shell calls are taken as arguments (the window's hooks) so that
-// tests can see them without opening windows of other programs.
+// The commands of the lists' context menus that reach outside the program: the
+// Explorer window on a file's folder, the shell's property sheet, the clipboard,
+// and a CSV file of what a list shows. The shell calls are taken as arguments
+// (the window's hooks) so that tests can see them without opening windows of
+// other programs.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "toolkit/ListView.h"
 #include "ui/SystemHooks.h"
 
 namespace ui {
@@ -23,5 +26,12 @@ void ShowFileProperties(const TShellExecuteEx& shell, HWND owner, const std::wst
 
 // Puts exactly the text on the clipboard as plain text, replacing what it held.
 bool CopyTextToClipboard(HWND owner, const std::string& text);
+
+// Writes the rows the list shows (those its filter passes, in its order) to a
+// CSV file (toolkit/Csv.h) headed by the captions, with the captioned columns
+// only, through a temporary file. Throws "ファイル %s を作成できません" when the
+// file cannot be written; an old file of that name is then left as it was.
+void SaveShownRowsAsCsv(const toolkit::TListView& view, const std::vector<std::string>& captions,
+                        const std::string& path);
 
 }  // namespace ui

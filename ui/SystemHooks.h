@@ -2,8 +2,8 @@
 // commands, the questions it asks the user and the boxes it shows. Each is a
 // member that holds the system's own call by default, so the program runs with
 // the defaults and a test replaces only the members it needs to answer or to
-// read. A new way out (a file dialog, say) is one more member here, with the
-// system's call as its default.
+// read. A new way out is one more member here, with the system's call as its
+// default.
 #pragma once
 
 #include <windows.h>
@@ -30,6 +30,11 @@ TShellExecuteEx SystemShellExecuteEx();
 bool SystemConfirmEndProcess(HWND owner);
 // The comment box, filled with the comment; true with the typed text on OK.
 bool SystemEditComment(HWND owner, std::string& comment);
+// The standard save dialog for a CSV file, with `path` as the name it suggests;
+// true with the chosen path in `path`, which asked before replacing a file. A
+// name with a character the code page lacks comes back with "?" for it, which no
+// file can be written under.
+bool SystemChooseCsvFile(HWND owner, std::string& path);
 
 struct TSystemHooks {
   TShellOpen ShellOpen = SystemShellOpen();
@@ -38,6 +43,8 @@ struct TSystemHooks {
   std::function<bool(HWND owner)> ConfirmEndProcess = SystemConfirmEndProcess;
   // Asked by "コメント" for a program's comment.
   std::function<bool(HWND owner, std::string& comment)> EditComment = SystemEditComment;
+  // Asked by "CSVで保存..." where to save a list.
+  std::function<bool(HWND owner, std::string& path)> ChooseCsvFile = SystemChooseCsvFile;
   // The error box that every handler's escaping error reaches, and the plain notice.
   std::function<void(HWND owner, const std::string& message)> ShowError = toolkit::ShowError;
   std::function<void(HWND owner, const std::string& text)> ShowNotice = toolkit::ShowMessage;

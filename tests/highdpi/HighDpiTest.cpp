@@ -75,7 +75,7 @@ TEST(HighDpi, TheMainWindowIsTheDesignedOneScaledAtItsDesignedPlace) {
   // The minimum size is scaled too.
   ::SetWindowPos(h, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
   ::GetClientRect(h, &client);
-  EXPECT_NEAR((580 - (frame.right - frame.left)) * 3 / 2.0, client.right, 2);
+  EXPECT_NEAR((720 - (frame.right - frame.left)) * 3 / 2.0, client.right, 2);
   EXPECT_NEAR((275 - (frame.bottom - frame.top)) * 3 / 2.0, client.bottom, 2);
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "toolkit/Cp932.h"
+#include "toolkit/Cp932Case.h"
 
 namespace cp932 = toolkit::cp932;
 
@@ -60,4 +61,31 @@ TEST(Cp932, CutsAndLastCharactersFollowTheCharacterBoundaries) {
       EXPECT_EQ(expected, cp932::CutAtCharBoundary(c.text, n)) << "at most " << n << " bytes";
     }
   }
+}
+
+// Letter case as the system maps it, by whole characters: full-width, Greek and
+// Cyrillic letters find their other case, a trail byte is never a letter, and a
+// find counts only where a character begins.
+TEST(Cp932Case, LettersOfEveryWidthFoldAndTrailBytesNever) {
+  auto found = [](const std::string& needle, const std::string& text) {
+    return toolkit::TCp932Finder(needle, &toolkit::WindowsCp932LowerPair).FoundIn(text);
+  };
+  EXPECT_TRUE(found("SERV", "C:\\Windows\\services.exe"));
+  EXPECT_TRUE(found("ａｂ", "xＡＢy"));   // 82 81 82 82 against 82 60 82 61
+  EXPECT_TRUE(found("Ω", "ωμεγα"));       // 83 B6 against 83 D6
+  EXPECT_TRUE(found("д", "ДОМ"));
+  EXPECT_TRUE(found("", "anything"));
+  EXPECT_FALSE(found("ａ", "a"));          // another character, not another case
+  // ヂ is 83 61 and 表 95 5C: neither holds "a" nor a backslash.
+  EXPECT_FALSE(found("a", "ヂ"));
+  EXPECT_FALSE(found("A", "ヂ"));
+  EXPECT_FALSE(found("\\", "表"));
+  EXPECT_TRUE(found("A", "ヂa"));
+  // ヂア is 83 61 83 41: 61 83 starts inside ヂ and is no find.
+  EXPECT_TRUE(found("ア", "ヂア"));
+  EXPECT_FALSE(found("\x61\x83", "ヂア"));
+
+  std::string text = "ＡBｃア\x83";  // a lead byte cut at the end stays as it was
+  toolkit::LowerCp932(text, &toolkit::WindowsCp932LowerPair);
+  EXPECT_EQ("ａbｃア\x83", text);
 }

@@ -512,3 +512,97 @@ TEST(ListViewSelection, TheUsersKeysAndClicksComeBackIntoTheView) {
   EXPECT_EQ("row7", b.view[6].Caption);
   EXPECT_EQ(6, b.WindowSelected());
 }
+
+namespace {
+
+std::string Captions(const TListView& view, const std::vector<int>& rows) {
+  std::string text;
+  for (int row : rows) text += view[row].Caption + " ";
+  return text;
+}
+
+}  // namespace
+
+// The filter is a view over the whole table: rows added, changed, deleted and
+// sorted while it holds show when they pass, and the table keeps every row.
+TEST(ListViewFilter, ShowsThePassingRowsOfTheWholeTableThroughEveryChange) {
+  TListView view;
+  view.FilterColumns = {0, 2};  // not column 1
+  view.Add({"Alpha.exe", {"match", "C:\\a"}});
+  view.Add({"beta.exe", {"x", "C:\\Tools\\beta.exe"}});
+  view.Add({"gamma.exe", {"x", "D:\\gamma.exe"}});
+  int changes = 0;
+  view.OnChanged = [&] { ++changes; };
+
+  view.SetFilter("A.EXE");  // in a name, letter case aside
+  EXPECT_TRUE(view.Filtered());
+  EXPECT_EQ("Alpha.exe beta.exe gamma.exe ", Captions(view, view.ShownRows()));
+  view.SetFilter("TOOLS");  // in the path
+  EXPECT_EQ("beta.exe ", Captions(view, view.ShownRows()));
+  view.SetFilter("match");  // column 1 is not looked in
+  EXPECT_EQ(0, view.ShownCount());
+  EXPECT_EQ(3, view.Count());
+  EXPECT_GE(changes, 3);
+
+  view.SetFilter("a.e");
+  view.SetFilter("ha.e");  // narrows what "a.e" passed
+  EXPECT_EQ("Alpha.exe ", Captions(view, view.ShownRows()));
+  view.Add("aloha.exe");      // passes: shown
+  view.Insert(0, "zeta.exe"); // does not: kept, not shown
+  view.SetCell(2, 0, "BETHA.EXE");  // now passes
+  view.SetCell(1, 0, "alpine.exe");  // no longer does
+  EXPECT_EQ("BETHA.EXE aloha.exe ", Captions(view, view.ShownRows()));
+  EXPECT_EQ(5, view.Count());
+  EXPECT_EQ(1, view.ShownIndex(4));
+  EXPECT_EQ(-1, view.ShownIndex(0));
+  EXPECT_EQ(4, view.ShownRow(1));
+  EXPECT_EQ(-1, view.ShownRow(2));
+
+  view.Sort(&ByCaption);
+  EXPECT_EQ("BETHA.EXE aloha.exe ", Captions(view, view.ShownRows()));
+  view.Delete(view.ShownRow(0));
+  EXPECT_EQ("aloha.exe ", Captions(view, view.ShownRows()));
+  view.SetFilter("e");  // wider again
+  EXPECT_EQ("aloha.exe alpine.exe gamma.exe zeta.exe ", Captions(view, view.ShownRows()));
+  view.SetFilter("");
+  EXPECT_FALSE(view.Filtered());
+  EXPECT_EQ(4, view.ShownCount());
+}
+
+// A row the filter hides reads as unmarked, so no command acts on it, and is
+// marked again when shown; the window shows the passing rows at their places
+// and the user's click there marks the row shown, not the row of that number.
+TEST(ListViewFilter, TheWindowShowsThePassingRowsAndAHiddenRowIsNotSelected) {
+  BoundView b;
+  {
+    TListUpdate hold(b.view);
+    for (int i = 0; i < 200; ++i) b.view.Add({"row" + std::to_string(1000 + i), {"", ""}});
+  }
+  b.view.FilterColumns = {0};
+  b.view.SetSelected(150);
+  b.view.SetFilter("row11");  // row1100 to row1199: rows 100 to 199
+  EXPECT_EQ(100, ListView_GetItemCount(b.view.Handle()));
+  EXPECT_EQ("row1100", b.Text(0, 0));
+  EXPECT_EQ(150, b.view.Selected());
+  EXPECT_EQ(50, b.WindowSelected());
+
+  b.view.SetFilter("row105");  // hides the selected row
+  EXPECT_EQ(-1, b.view.Selected());
+  EXPECT_EQ(-1, b.view.Focused());
+  EXPECT_EQ(-1, b.WindowSelected());
+  EXPECT_EQ(0, ListView_GetTopIndex(b.view.Handle()));
+  b.view.SetFilter("");  // shown again, selected again, and in sight
+  EXPECT_EQ(150, b.view.Selected());
+  EXPECT_EQ(150, b.WindowSelected());
+  const int top = ListView_GetTopIndex(b.view.Handle());
+  EXPECT_LE(top, 150);
+  EXPECT_GT(top + ListView_GetCountPerPage(b.view.Handle()), 150);
+
+  b.view.SetFilter("row119");
+  b.Key(VK_END);  // the last row shown: row1199 is row 199
+  EXPECT_EQ(199, b.view.Selected());
+  b.view.Insert(0, "row1190-new");  // passes, above: the selection keeps its row
+  EXPECT_EQ(200, b.view.Selected());
+  EXPECT_EQ(10, b.WindowSelected());
+  EXPECT_EQ("row1199", b.Text(10, 0));
+}

@@ -66,7 +66,8 @@ TEST(ContextMenusFromTheKeyboard, ShiftF10AndTheMenuKeyOpenBothListsMenusAtTheFo
     toolkit::TListView* list;
     int items;
   };
-  const Case lists[] = {{0, &f.ListView1, 5}, {1, &f.ListView2, 6}};
+  // Each menu's commands, a separator line and "CSVで保存...".
+  const Case lists[] = {{0, &f.ListView1, 7}, {1, &f.ListView2, 8}};
   const std::vector<std::vector<WORD>> chords = {{VK_SHIFT, VK_F10}, {VK_APPS}};
   for (const Case& c : lists) {
     for (const std::vector<WORD>& chord : chords) {
@@ -118,7 +119,7 @@ TEST(ContextMenusFromTheKeyboard, AfterAMenuTheListKeepsTheKeyboard) {
   ClickRow(f.ListView2.Handle(), 2, true);
   ASSERT_TRUE(testsupport::PumpUntil([&] { return closed.Finished(); }, 5000));
   testsupport::PumpMessages();
-  EXPECT_EQ(6, seen.items);
+  EXPECT_EQ(8, seen.items);
   EXPECT_EQ(f.ListView2.Handle(), ::GetFocus());
   TypeKeys({VK_UP});
   EXPECT_EQ(1, f.ListView2.Selected());
