@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "toolkit/AnsiText.h"
 #include "toolkit/Application.h"
+#include "toolkit/Paths.h"
 #include "ui/ColumnCaptions.h"
 
 namespace {
@@ -69,7 +70,7 @@ int SmallIconSize(int dpi) { return toolkit::SystemMetricForDpi(SM_CXSMICON, dpi
 TForm1::TForm1(std::string folder, std::wstring journalFolder)
     : Image2(LoadFallbackIcon(SmallIconSize(toolkit::kDesignDpi))),
       folder_(std::move(folder)),
-      journalFolder_(journalFolder.empty() ? toolkit::Widen(folder_) : std::move(journalFolder)),
+      journalFolder_(journalFolder.empty() ? toolkit::WidePath(folder_) : std::move(journalFolder)),
       files_(folder_, Tables, Settings()) {
   // The headings in the order of each table's column enum (monitor/Tables.h),
   // the same as in the CSV files.

@@ -140,6 +140,9 @@ TEST(Paths, TheProgramInAFolderOfAnyNameOrDepthReadsAndSavesItsFiles) {
     EXPECT_EQ(1, Occurrences(list, "Vantry.exe\r\n" + toolkit::Narrow(exe.c_str()) + "\r\n"))
         << where;
     EXPECT_EQ(1, Occurrences(ReadFileBytes(file(L"Log.dat")), "Vantry.exe\r\n追加\r\n")) << where;
+    // The run journal beside it has the runs of the program itself, its path in UTF-8.
+    EXPECT_LE(2, Occurrences(ReadFileBytes(file(L"RunJournal.csv")), toolkit::Utf8Of(exe)))
+        << where;
     const std::string settings = ReadFileBytes(file(L"Inf.ini"));
     EXPECT_EQ(0u, settings.find("[Information]\r\nVersion=1.30\r\n[Start]\r\nTaskTorrey=1\r\n"))
         << where;
