@@ -145,6 +145,9 @@ void TForm1::BuildMenus() {
   PopupMenu4.Items = {{"CSVで保存...", Handler([this] {
                          SaveListAsCsv(ListView3, ui::LogCaptions(), "ログ.csv");
                        })}};
+  PopupMenu5.Items = {{"CSVで保存...", Handler([this] {
+                         SaveListAsCsv(ListView5, ui::RunHistoryCaptions(), "実行履歴.csv");
+                       })}};
   PopupMenu3.Items = {{"開く", Handler(&TForm1::Open1Click)}, {"閉じる", Handler(&TForm1::Close1Click)},
                       {"キャンセル", nullptr}};
 }
@@ -214,6 +217,7 @@ void TForm1::CreateControls() {
   CreateSettingsPage(PageControl1.Page(3));
   ListView5.Create(PageControl1.Page(4), wholePage, true);
   ListView5.OnColumnClick = Handler(&TForm1::ListView5ColumnClick);
+  ListView5.OnContextMenu = Handler([this](int x, int y) { PopupMenu5.Popup(x, y, Handle()); });
 
   // The lists fit their pages exactly, whatever the tab control's own frame takes.
   ::SendMessageA(h, WM_SIZE, SIZE_RESTORED, 0);

@@ -101,6 +101,7 @@ public:
   toolkit::TPopupMenu PopupMenu2{this};
   toolkit::TPopupMenu PopupMenu3{this};
   toolkit::TPopupMenu PopupMenu4{this};  // ListView3's
+  toolkit::TPopupMenu PopupMenu5{this};  // ListView5's
   trayicon::TTrayIcon TrayIcon1{this};
 
   bool TrayMonitoring() const { return ImageList1.Tag != 0; }

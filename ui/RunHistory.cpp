@@ -32,6 +32,12 @@ std::vector<toolkit::TListColumn> RunHistoryColumns() {
           {"フルパス", 0, true}, {"親のパス", 120}, {"ユーザー", 80}};
 }
 
+std::vector<std::string> RunHistoryCaptions() {
+  std::vector<std::string> captions;
+  for (const toolkit::TListColumn& column : RunHistoryColumns()) captions.push_back(column.Caption);
+  return captions;
+}
+
 toolkit::TListItem RunHistoryRow(const store::TJournalRun& run) {
   const store::TJournalLine& line = run.Line;
   toolkit::TListItem row(ShownTime(line.Started));

@@ -37,6 +37,8 @@ constexpr size_t kRunHistoryRows = 100000;
 
 // The tab's columns, in the order of RunHistoryColumn.
 std::vector<toolkit::TListColumn> RunHistoryColumns();
+// Their captions, the heading row of the tab saved as CSV.
+std::vector<std::string> RunHistoryCaptions();
 
 // A run as a row: times as "2026/12/08 16:15:27" (the local time the journal
 // wrote), empty end and length for a run with no end line.

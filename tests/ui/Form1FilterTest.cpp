@@ -200,6 +200,17 @@ TEST(Filter, TheMenusSaveTheRowsAsShownAndReportAFileThatCannotBeWritten) {
   EXPECT_EQ(u8"\uFEFF日時,ファイル名,種類,詳細\r\n2024/01/01 0:00:00,c.exe,追加,keep\r\n",
             ReadFileBytes(target));
 
+  f.PageControl1.SetActivePage(4);
+  f.ListView5.Add(toolkit::TListItem::WithCells(
+      {{ui::kRunStarted, "2024/01/03 9:00:00"}, {ui::kRunName, "d.exe"}, {ui::kRunPath, "C:\\d.exe"},
+       {ui::kRunParent, "C:\\keep\\p.exe"}}));  // shown under the filter still typed
+  w.Focus(f.ListView5.Handle());
+  ChooseFromMenu(f.ListView5.Handle(), 0, 1);
+  EXPECT_EQ("実行履歴.csv", suggested);
+  EXPECT_EQ(u8"\uFEFF開始時刻,終了時刻,実行秒数,ファイル名,フルパス,親のパス,ユーザー\r\n"
+            u8"2024/01/03 9:00:00,,,d.exe,C:\\d.exe,C:\\keep\\p.exe,\r\n",
+            ReadFileBytes(target));
+
   target = w.dir.file("no such folder\\shown.csv");
   ChooseFromMenu(f.ListView3.Handle(), 0, 1);
   ASSERT_EQ(1u, w.errors.size());
