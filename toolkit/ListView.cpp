@@ -482,8 +482,8 @@ void TListView::UseListFont(int dpi) {
   // The control's own font is the system's for its DPI; a window at another DPI
   // needs that font at its own.
   if (dpi == SystemDpi() && !font_) return;
-  LOGFONTA spec = IconTitleFontForDpi(dpi);
-  FontHandle font(::CreateFontIndirectA(&spec));
+  LOGFONTA look = IconTitleFontForDpi(dpi);
+  FontHandle font(::CreateFontIndirectA(&look));
   if (!font) return;
   ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
   font_ = std::move(font);

@@ -16,10 +16,10 @@ constexpr char kWindowProperty[] = "VantryWindow";
 
 }  // namespace
 
-FontHandle CreateProgramFont(const TFontSpec& spec, int dpi) {
-  const int height = ScaleToDpi(spec.Height, dpi);
-  const int weight = spec.Bold ? FW_BOLD : FW_NORMAL;
-  FontHandle font(::CreateFontA(-height, 0, 0, 0, weight, FALSE, spec.Underline, FALSE,
+FontHandle CreateProgramFont(const TFontLook& look, int dpi) {
+  const int height = ScaleToDpi(look.Height, dpi);
+  const int weight = look.Bold ? FW_BOLD : FW_NORMAL;
+  FontHandle font(::CreateFontA(-height, 0, 0, 0, weight, FALSE, look.Underline, FALSE,
                                 SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック"));
   if (font) {
@@ -37,7 +37,7 @@ FontHandle CreateProgramFont(const TFontSpec& spec, int dpi) {
   ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
   ncm.lfMessageFont.lfHeight = -height;
   ncm.lfMessageFont.lfWeight = weight;
-  ncm.lfMessageFont.lfUnderline = spec.Underline;
+  ncm.lfMessageFont.lfUnderline = look.Underline;
   return FontHandle(::CreateFontIndirectA(&ncm.lfMessageFont));
 }
 
@@ -122,15 +122,15 @@ const TChildEvents* TWindow::EventsOf(HWND child) const {
 
 void TWindow::ReportError(const std::string& message) { ShowError(hwnd_, message); }
 
-HFONT TWindow::ProgramFont(const TFontSpec& spec) {
+HFONT TWindow::ProgramFont(const TFontLook& look) {
   for (const Font& font : fonts_)
-    if (font.spec == spec) return font.handle.get();
-  fonts_.push_back({spec, CreateProgramFont(spec, dpi_)});
+    if (font.look == look) return font.handle.get();
+  fonts_.push_back({look, CreateProgramFont(look, dpi_)});
   return fonts_.back().handle.get();
 }
 
-void TWindow::SetProgramFont(const TFontSpec& spec) {
-  font_ = ProgramFont(spec);
+void TWindow::SetProgramFont(const TFontLook& look) {
+  font_ = ProgramFont(look);
   if (hwnd_) ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }
 
@@ -253,7 +253,7 @@ void TWindow::ChangeDpi(int dpi, const RECT& suggested) {
     oldFonts.swap(fonts_);
     const HFONT oldWindowFont = font_;
     for (const Font& old : oldFonts) {
-      HFONT made = ProgramFont(old.spec);
+      HFONT made = ProgramFont(old.look);
       if (old.handle.get() == oldWindowFont) font_ = made;
     }
     auto newFont = [&](HFONT old) -> HFONT {

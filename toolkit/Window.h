@@ -44,18 +44,18 @@ namespace toolkit {
 enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
 
 // A font of the program as designed: its height in pixels at 96 DPI.
-struct TFontSpec {
+struct TFontLook {
   int Height = 12;
   bool Bold = false;
   bool Underline = false;
-  bool operator==(const TFontSpec& o) const {
+  bool operator==(const TFontLook& o) const {
     return Height == o.Height && Bold == o.Bold && Underline == o.Underline;
   }
 };
 
 // The program's font at a DPI: "ＭＳ Ｐゴシック", Shift-JIS; where that face is
 // missing, the system's own user-interface font.
-FontHandle CreateProgramFont(const TFontSpec& spec = {}, int dpi = kDesignDpi);
+FontHandle CreateProgramFont(const TFontLook& look = {}, int dpi = kDesignDpi);
 
 // The DPI the controls of a window are laid out for: its program window's, or
 // the window's own when it belongs to no window of the program.
@@ -134,12 +134,12 @@ public:
   int Dpi() const { return dpi_; }
   // A designed length at the window's DPI.
   int Scale(int designed) const { return ScaleToDpi(designed, dpi_); }
-  // The font of a spec at the window's DPI, made on first use and kept as long as
+  // The font of a look at the window's DPI, made on first use and kept as long as
   // the window. A change of DPI makes each anew and gives it to every control that
   // had the old one.
-  HFONT ProgramFont(const TFontSpec& spec = {});
+  HFONT ProgramFont(const TFontLook& look = {});
   // The window's own font, given to every child made with CreateChild afterwards.
-  void SetProgramFont(const TFontSpec& spec = {});
+  void SetProgramFont(const TFontLook& look = {});
   // The window's small and large icons from an icon resource of the executable,
   // at the sizes the window's DPI asks for, and loaded again at a change of DPI.
   // The system's application icon stands in where the executable carries no such
@@ -199,7 +199,7 @@ private:
     TControlArgs placement;
   };
   struct Font {
-    TFontSpec spec;
+    TFontLook look;
     FontHandle handle;
   };
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -214,7 +214,7 @@ private:
   HWND hwnd_ = nullptr;
   int dpi_ = kDesignDpi;
   SIZE designedSize_ = {0, 0};  // the outer size at 96 DPI
-  // Every font the window made, each for its spec at the window's DPI; the window
+  // Every font the window made, each for its look at the window's DPI; the window
   // gives them back when it goes, after its children.
   std::deque<Font> fonts_;
   HFONT font_ = nullptr;  // the window's own, one of fonts_

@@ -70,7 +70,7 @@ TOKBottomDlg::TOKBottomDlg(HWND owner) {
   KeepInWorkArea();
 }
 
-HWND TOKBottomDlg::CreateLabel(const toolkit::TControlArgs& args, const toolkit::TFontSpec& font,
+HWND TOKBottomDlg::CreateLabel(const toolkit::TControlArgs& args, const toolkit::TFontLook& font,
                                DWORD style, toolkit::TChildEvents events) {
   return toolkit::CreateLabel(Handle(), args, SS_LEFT | SS_NOPREFIX | style, ProgramFont(font),
                               std::move(events));

@@ -37,7 +37,7 @@ protected:
   void DpiChanged(int oldDpi) override;
 
 private:
-  HWND CreateLabel(const toolkit::TControlArgs& args, const toolkit::TFontSpec& font = {},
+  HWND CreateLabel(const toolkit::TControlArgs& args, const toolkit::TFontLook& font = {},
                    DWORD style = 0, toolkit::TChildEvents events = {});
   // The picture of Image1 at the window's DPI.
   void ShowIcon();
